@@ -1,0 +1,538 @@
+// The independent single-instruction vectors (z80-single-step.jsonl.gz), run
+// one case at a time through zetaRun with a budget of 0, which executes
+// exactly one instruction.
+//
+// Each case gives the registers and memory before and after, the T-states,
+// and for I/O instructions the port traffic. The cases come from a model of
+// the real chip; where this core deliberately behaves otherwise, the
+// comparison follows the mask table below, one row per behaviour with its
+// reason. Instructions the core does not implement are checked against its
+// own rule instead: the run stops at the instruction's first byte, changes
+// nothing and counts nothing.
+//
+// The file is read from the directory in $VIMO_Z80_TESTDATA when that is set,
+// otherwise from the shared test data.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "z80/zeta/zeta.h"
+#include "zeta_opcodes.h"
+
+namespace vimo::test {
+namespace {
+
+// ---- a small JSON reader for the case lines ----------------------------------
+
+struct Json {
+    enum class Type { null, number, string, array, object } type = Type::null;
+    int64_t number = 0;
+    std::string text;
+    std::vector<Json> items;
+    std::vector<std::pair<std::string, Json>> fields;
+
+    const Json* find(std::string_view key) const {
+        for (const auto& [name, value] : fields) {
+            if (name == key) {
+                return &value;
+            }
+        }
+        return nullptr;
+    }
+    int64_t operator[](std::string_view key) const {
+        const Json* value = find(key);
+        return value != nullptr ? value->number : 0;
+    }
+};
+
+class JsonReader {
+public:
+    explicit JsonReader(std::string_view text) : text_(text) {}
+
+    bool parse(Json& out) {
+        ok_ = true;
+        value(out);
+        skipSpace();
+        return ok_ && pos_ == text_.size();
+    }
+
+private:
+    void skipSpace() {
+        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_])) != 0) {
+            ++pos_;
+        }
+    }
+    bool accept(char c) {
+        skipSpace();
+        if (pos_ < text_.size() && text_[pos_] == c) {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+    void string(std::string& out) {
+        if (!accept('"')) {
+            ok_ = false;
+            return;
+        }
+        while (pos_ < text_.size() && text_[pos_] != '"') {
+            out.push_back(text_[pos_++]);  // the case files use no escapes
+        }
+        ok_ = ok_ && accept('"');
+    }
+    void value(Json& out) {
+        skipSpace();
+        if (!ok_ || pos_ >= text_.size()) {
+            ok_ = false;
+            return;
+        }
+        const char c = text_[pos_];
+        if (c == '{') {
+            out.type = Json::Type::object;
+            ++pos_;
+            if (accept('}')) {
+                return;
+            }
+            do {
+                std::pair<std::string, Json> field;
+                string(field.first);
+                ok_ = ok_ && accept(':');
+                value(field.second);
+                out.fields.push_back(std::move(field));
+            } while (ok_ && accept(','));
+            ok_ = ok_ && accept('}');
+        } else if (c == '[') {
+            out.type = Json::Type::array;
+            ++pos_;
+            if (accept(']')) {
+                return;
+            }
+            do {
+                out.items.emplace_back();
+                value(out.items.back());
+            } while (ok_ && accept(','));
+            ok_ = ok_ && accept(']');
+        } else if (c == '"') {
+            out.type = Json::Type::string;
+            string(out.text);
+        } else if (c == '-' || std::isdigit(static_cast<unsigned char>(c)) != 0) {
+            out.type = Json::Type::number;
+            const bool negative = c == '-';
+            if (negative) {
+                ++pos_;
+            }
+            int64_t n = 0;
+            while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_])) != 0) {
+                n = n * 10 + (text_[pos_++] - '0');
+            }
+            out.number = negative ? -n : n;
+        } else if (text_.substr(pos_, 4) == "null") {
+            pos_ += 4;
+        } else if (text_.substr(pos_, 4) == "true") {
+            out.type = Json::Type::number;
+            out.number = 1;
+            pos_ += 4;
+        } else if (text_.substr(pos_, 5) == "false") {
+            out.type = Json::Type::number;
+            pos_ += 5;
+        } else {
+            ok_ = false;
+        }
+    }
+
+    std::string_view text_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+// ---- the instruction a case names ----------------------------------------------
+
+// "ED B0 0012" or "DD CB __ 46 0003": the opcode bytes (the displacement of
+// the index-bit forms is "__"), then the case number.
+struct Opcode {
+    int prefix = 0;     // 0, 0xCB, 0xDD, 0xED, 0xFD
+    bool indexBit = false;  // DD CB / FD CB
+    int op = 0;         // the opcode byte after the prefixes (the fourth byte for DD CB)
+};
+
+Opcode opcodeOf(const std::string& name) {
+    std::istringstream in(name);
+    std::vector<std::string> tokens;
+    for (std::string token; in >> token;) {
+        tokens.push_back(token);
+    }
+    tokens.pop_back();  // the case number
+    Opcode result;
+    auto hex = [](const std::string& s) { return static_cast<int>(std::strtol(s.c_str(), nullptr, 16)); };
+    if (tokens.size() == 1) {
+        result.op = hex(tokens[0]);
+    } else {
+        result.prefix = hex(tokens[0]);
+        result.indexBit = tokens.size() == 4;
+        result.op = hex(tokens.back());
+    }
+    return result;
+}
+
+bool implementedByZeta(const Opcode& o) {
+    switch (o.prefix) {
+        case 0xED:
+            return kZetaEdOpcodes.count(o.op) != 0;
+        case 0xDD:
+        case 0xFD:
+            return o.indexBit ? zetaImplementsIndexBit(o.op) : kZetaIndexOpcodes.count(o.op) != 0;
+        default:
+            return true;  // unprefixed and CB: every opcode
+    }
+}
+
+// ---- the mask table ---------------------------------------------------------------
+
+constexpr uint8_t kFlagC = 0x01, kFlagN = 0x02, kFlagPV = 0x04, kFlag3 = 0x08, kFlagH = 0x10, kFlag5 = 0x20,
+                  kFlagZ = 0x40, kFlagS = 0x80;
+
+enum Field : unsigned {
+    kFieldA = 1u << 0,
+    kFieldIff1 = 1u << 1,
+    kFieldCycles = 1u << 2,
+};
+
+struct Case {
+    const Json& initial;
+    const Json& final;
+    const Opcode& opcode;
+};
+
+// One behaviour in which the core deliberately differs from the chip.
+struct Mask {
+    const char* behaviour;
+    bool (*applies)(const Case&);
+    uint8_t flags;    // F bits not compared
+    unsigned fields;  // other fields not compared
+    const char* reason;
+};
+
+bool isUnprefixed(const Case& c, int op) { return c.opcode.prefix == 0 && c.opcode.op == op; }
+
+uint8_t initialByte(const Case& c, int64_t address) {
+    for (const Json& pair : c.initial.find("ram")->items) {
+        if (pair.items[0].number == address) {
+            return static_cast<uint8_t>(pair.items[1].number);
+        }
+    }
+    return 0;
+}
+
+const Mask kMasks[] = {
+    {"bits 3 and 5 of F", [](const Case&) { return true; }, kFlag3 | kFlag5, 0,
+     "the core does not model them: results clear them, a few instructions keep them"},
+    {"DAA half carry", [](const Case& c) { return isUnprefixed(c, 0x27); }, kFlagH, 0,
+     "the core sets H whenever it corrects the low digit"},
+    {"DAA carry after a subtraction",
+     [](const Case& c) { return isUnprefixed(c, 0x27) && (c.initial["f"] & kFlagN) != 0; }, kFlagC, 0,
+     "after a subtraction a low correction that borrows sets C"},
+    {"SLL r and SLL (HL)", [](const Case& c) { return c.opcode.prefix == 0xCB && (c.opcode.op & 0xF8) == 0x30; },
+     kFlagZ | kFlagPV, 0, "Z and P/V come from the value before bit 0 is set"},
+    {"BIT b,r / (HL) / (IX+d) P/V",
+     [](const Case& c) {
+         const bool cb = c.opcode.prefix == 0xCB || c.opcode.indexBit;
+         return cb && (c.opcode.op & 0xC0) == 0x40;
+     },
+     kFlagPV, 0, "BIT leaves P/V clear"},
+    {"INI, IND, OUTI, OUTD and repeats",
+     [](const Case& c) { return c.opcode.prefix == 0xED && (c.opcode.op & 0xE6) == 0xA2; },
+     kFlagS | kFlagH | kFlagPV | kFlagN | kFlagC, 0, "the core sets Z from B and N, and keeps the others"},
+    {"LD A,R", [](const Case& c) { return c.opcode.prefix == 0xED && c.opcode.op == 0x5F; },
+     kFlagS | kFlagZ, kFieldA, "R follows the cycle count, not the opcode fetches"},
+    {"RETI", [](const Case& c) { return c.opcode.prefix == 0xED && c.opcode.op == 0x4D; }, 0, kFieldIff1,
+     "RETI leaves the interrupt flip-flops alone"},
+    {"IXH, IXL, IYH, IYL forms",
+     [](const Case& c) {
+         return (c.opcode.prefix == 0xDD || c.opcode.prefix == 0xFD) && !c.opcode.indexBit &&
+                kZetaIndexHalfOpcodes.count(c.opcode.op) != 0;
+     },
+     0, kFieldCycles, "they cost 9 in this core (the chip: 8, LD IXH,n 11)"},
+    {"HALT", [](const Case& c) { return isUnprefixed(c, 0x76); }, 0, kFieldCycles,
+     "HALT ends the run with its whole budget counted (0 here) instead of 4"},
+    {"JR to itself",
+     [](const Case& c) {
+         return isUnprefixed(c, 0x18) && initialByte(c, (c.initial["pc"] + 1) & 0xFFFF) == 0xFE;
+     },
+     0, kFieldCycles, "a JR with displacement -2 ends the run with its whole budget counted (0 here)"},
+};
+constexpr size_t kMaskCount = sizeof(kMasks) / sizeof(kMasks[0]);
+
+// Compared everywhere: A F B C D E H L (F under the masks), IX, IY, SP, PC, the
+// alternate set, I, IM, IFF1, IFF2, the final RAM, the port traffic and the
+// T-states. Never compared: R (it follows the cycle count), the hidden WZ,
+// Q and P, the "ei" marker, and the upper byte of port addresses (the core
+// presents the 8-bit port number alone).
+
+// Adjustments rather than masks:
+// - EI (FB): the instruction after EI runs in the same run, so the call
+//   executes EI and the NOP that the zero-filled memory holds after it: PC one
+//   further and 4 more T-states than the case says.
+
+// ---- running one case -----------------------------------------------------------------
+
+struct PortEvent {
+    uint8_t port;
+    uint8_t value;
+    char direction;
+    bool operator==(const PortEvent&) const = default;
+};
+
+struct PortBus {
+    std::vector<PortEvent> expectedReads;  // values to answer, in order
+    size_t nextRead = 0;
+    std::vector<PortEvent> seen;
+};
+
+uint32_t portRead(uint32_t port, const Z80PortRange* range) {
+    auto& bus = *static_cast<PortBus*>(range->user);
+    uint8_t value = 0xFF;
+    if (bus.nextRead < bus.expectedReads.size()) {
+        value = bus.expectedReads[bus.nextRead++].value;
+    }
+    bus.seen.push_back({static_cast<uint8_t>(port), value, 'r'});
+    return value;
+}
+
+void portWrite(uint32_t port, uint32_t value, const Z80PortRange* range) {
+    auto& bus = *static_cast<PortBus*>(range->user);
+    bus.seen.push_back({static_cast<uint8_t>(port), static_cast<uint8_t>(value), 'w'});
+}
+
+class VectorRunner {
+public:
+    VectorRunner() : memory_(0x10000, 0) {
+        portReads_ = {Z80PortRange::reader(0x00, 0xFF, portRead, &ports_), Z80PortRange::end()};
+        portWrites_ = {Z80PortRange::writer(0x00, 0xFF, portWrite, &ports_), Z80PortRange::end()};
+    }
+
+    // Returns an empty string when the case passes, else what differed.
+    std::string check(const Json& test, size_t maskHits[kMaskCount], bool& invalid) {
+        const Json& initial = *test.find("initial");
+        const Json& final = *test.find("final");
+        const Opcode opcode = opcodeOf(test.find("name")->text);
+        const Case c{initial, final, opcode};
+        setUp(initial, test.find("ports"));
+
+        std::ostringstream diff;
+        const auto result = zetaRun(core_, 0);
+        const uint32_t elapsed = zetaTakeElapsed(core_, 1);
+        const ZetaContext& x = core_.context;
+
+        invalid = !implementedByZeta(opcode);
+        if (invalid) {
+            // The core's exit: stopped on the first byte, nothing changed or counted.
+            const auto pc = static_cast<uint16_t>(initial["pc"]);
+            if (result != pc) diff << " result " << std::hex << result << " (expected the instruction's address)";
+            if (x.pc != pc) diff << " pc " << std::hex << x.pc;
+            if (elapsed != 0) diff << " elapsed " << std::dec << elapsed;
+            if (!unchanged(initial) || !ports_.seen.empty()) diff << " state changed";
+            return diff.str();
+        }
+        if (result != kZetaSliceEnded) {
+            return " stopped as invalid at " + std::to_string(result);
+        }
+
+        uint8_t flagMask = 0;
+        unsigned fieldMask = 0;
+        for (size_t i = 0; i < kMaskCount; ++i) {
+            if (kMasks[i].applies(c)) {
+                flagMask |= kMasks[i].flags;
+                fieldMask |= kMasks[i].fields;
+                ++maskHits[i];
+            }
+        }
+        int64_t expectedPc = final["pc"];
+        int64_t expectedCycles = test["cycles"];
+        if (opcode.prefix == 0 && opcode.op == 0xFB) {
+            expectedPc = (expectedPc + 1) & 0xFFFF;
+            expectedCycles += 4;
+        }
+
+        auto compare = [&diff](const char* what, int64_t actual, int64_t expected) {
+            if (actual != expected) {
+                diff << ' ' << what << ' ' << std::hex << actual << " (expected " << expected << ')';
+            }
+        };
+        if ((fieldMask & kFieldA) == 0) compare("a", x.af >> 8, final["a"]);
+        compare("f", (x.af & 0xFF) & ~flagMask, final["f"] & ~flagMask);
+        compare("b", x.bc >> 8, final["b"]);
+        compare("c", x.bc & 0xFF, final["c"]);
+        compare("d", x.de >> 8, final["d"]);
+        compare("e", x.de & 0xFF, final["e"]);
+        compare("h", x.hl >> 8, final["h"]);
+        compare("l", x.hl & 0xFF, final["l"]);
+        compare("ix", x.ix, final["ix"]);
+        compare("iy", x.iy, final["iy"]);
+        compare("sp", x.sp, final["sp"]);
+        compare("pc", x.pc, expectedPc);
+        compare("af'", x.af2, final["af_"]);
+        compare("bc'", x.bc2, final["bc_"]);
+        compare("de'", x.de2, final["de_"]);
+        compare("hl'", x.hl2, final["hl_"]);
+        compare("i", x.i, final["i"]);
+        compare("im", x.interruptMode, final["im"]);
+        if ((fieldMask & kFieldIff1) == 0) compare("iff1", x.iff & 1u, final["iff1"]);
+        compare("iff2", (x.iff >> 1) & 1u, final["iff2"]);
+        if ((fieldMask & kFieldCycles) == 0) compare("cycles", elapsed, expectedCycles);
+        for (const Json& pair : final.find("ram")->items) {
+            const auto address = static_cast<size_t>(pair.items[0].number);
+            compare("ram", memory_[address], pair.items[1].number);
+        }
+        std::vector<PortEvent> expectedPorts;
+        if (const Json* ports = test.find("ports"); ports != nullptr) {
+            for (const Json& event : ports->items) {
+                expectedPorts.push_back({static_cast<uint8_t>(event.items[0].number),
+                                         static_cast<uint8_t>(event.items[1].number), event.items[2].text[0]});
+            }
+        }
+        if (ports_.seen != expectedPorts) {
+            diff << " port traffic differs";
+        }
+        return diff.str();
+    }
+
+private:
+    void setUp(const Json& initial, const Json* ports) {
+        // Clear what the previous case wrote, then load this one.
+        for (size_t address : touched_) {
+            memory_[address] = 0;
+        }
+        touched_.clear();
+        for (const Json& pair : initial.find("ram")->items) {
+            const auto address = static_cast<size_t>(pair.items[0].number);
+            memory_[address] = static_cast<uint8_t>(pair.items[1].number);
+            touched_.push_back(address);
+        }
+        ports_ = PortBus{};
+        if (ports != nullptr) {
+            for (const Json& event : ports->items) {
+                if (event.items[2].text == "r") {
+                    ports_.expectedReads.push_back({static_cast<uint8_t>(event.items[0].number),
+                                                    static_cast<uint8_t>(event.items[1].number), 'r'});
+                }
+            }
+        }
+        ZetaContext c{};
+        c.base = memory_.data();
+        c.baseSize = static_cast<uint32_t>(memory_.size());
+        c.portRead = portReads_.data();
+        c.portWrite = portWrites_.data();
+        c.af = static_cast<uint16_t>((initial["a"] << 8) | initial["f"]);
+        c.bc = static_cast<uint16_t>((initial["b"] << 8) | initial["c"]);
+        c.de = static_cast<uint16_t>((initial["d"] << 8) | initial["e"]);
+        c.hl = static_cast<uint16_t>((initial["h"] << 8) | initial["l"]);
+        c.af2 = static_cast<uint16_t>(initial["af_"]);
+        c.bc2 = static_cast<uint16_t>(initial["bc_"]);
+        c.de2 = static_cast<uint16_t>(initial["de_"]);
+        c.hl2 = static_cast<uint16_t>(initial["hl_"]);
+        c.ix = static_cast<uint16_t>(initial["ix"]);
+        c.iy = static_cast<uint16_t>(initial["iy"]);
+        c.sp = static_cast<uint16_t>(initial["sp"]);
+        c.pc = static_cast<uint16_t>(initial["pc"]);
+        c.i = static_cast<uint8_t>(initial["i"]);
+        c.r = static_cast<uint8_t>(initial["r"]);
+        c.interruptMode = static_cast<uint32_t>(initial["im"]);
+        c.iff = static_cast<uint32_t>(initial["iff1"] | (initial["iff2"] << 1));
+        c.interruptAddress = 0x38;
+        c.nmiAddress = 0x66;
+        zetaLoadContext(core_, &c);
+        zetaTakeElapsed(core_, 1);
+        initialRam_ = initial.find("ram");
+    }
+
+    bool unchanged(const Json& initial) const {
+        const ZetaContext& x = core_.context;
+        bool same = x.af == ((initial["a"] << 8) | initial["f"]) && x.bc == ((initial["b"] << 8) | initial["c"]) &&
+                    x.de == ((initial["d"] << 8) | initial["e"]) && x.hl == ((initial["h"] << 8) | initial["l"]) &&
+                    x.ix == initial["ix"] && x.iy == initial["iy"] && x.sp == initial["sp"];
+        for (const Json& pair : initialRam_->items) {
+            same = same && memory_[static_cast<size_t>(pair.items[0].number)] == pair.items[1].number;
+        }
+        return same;
+    }
+
+    ZetaCore core_;
+    std::vector<uint8_t> memory_;
+    std::vector<size_t> touched_;
+    const Json* initialRam_ = nullptr;
+    PortBus ports_;
+    std::vector<Z80PortRange> portReads_;
+    std::vector<Z80PortRange> portWrites_;
+};
+
+std::string casesPath() {
+    const char* dir = std::getenv("VIMO_Z80_TESTDATA");
+    std::string base = dir != nullptr && *dir != '\0' ? dir : VIMO_TESTDATA_DIR "/z80";
+    return base + "/z80-single-step.jsonl.gz";
+}
+
+TEST(ZetaVectors, EveryCaseOutsideTheMasksMatches) {
+    const std::string path = casesPath();
+    gzFile file = gzopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr) << "cannot open " << path;
+
+    VectorRunner runner;
+    size_t maskHits[kMaskCount] = {};
+    size_t cases = 0;
+    size_t invalidCases = 0;
+    size_t failures = 0;
+    std::map<std::string, size_t> failuresByOpcode;
+    std::string line;
+    std::vector<char> buffer(1 << 16);
+    while (gzgets(file, buffer.data(), static_cast<int>(buffer.size())) != nullptr) {
+        line += buffer.data();
+        if (line.empty() || line.back() != '\n') {
+            if (gzeof(file) == 0) {
+                continue;  // a line longer than the buffer: keep reading
+            }
+        }
+        Json test;
+        const bool parsed = JsonReader(line).parse(test);
+        line.clear();
+        if (!parsed || test.type != Json::Type::object) {
+            ADD_FAILURE() << "unreadable case line after " << cases << " cases";
+            break;
+        }
+        ++cases;
+        bool invalid = false;
+        const std::string diff = runner.check(test, maskHits, invalid);
+        invalidCases += invalid ? 1 : 0;
+        if (!diff.empty()) {
+            const std::string& name = test.find("name")->text;
+            if (++failures <= 40) {
+                ADD_FAILURE() << name << ":" << diff;
+            }
+            ++failuresByOpcode[name.substr(0, name.rfind(' '))];
+        }
+    }
+    gzclose(file);
+
+    std::printf("%zu cases: %zu compared with the chip, %zu checked as invalid for this core\n", cases,
+                cases - invalidCases, invalidCases);
+    for (size_t i = 0; i < kMaskCount; ++i) {
+        std::printf("  mask %-36s %6zu cases  (%s)\n", kMasks[i].behaviour, maskHits[i], kMasks[i].reason);
+    }
+    for (const auto& [opcode, count] : failuresByOpcode) {
+        std::printf("  FAILED %-16s %zu cases\n", opcode.c_str(), count);
+    }
+    EXPECT_GT(cases, 0u);
+    EXPECT_EQ(failures, 0u);
+}
+
+}  // namespace
+}  // namespace vimo::test
