@@ -1,0 +1,22 @@
+// The Mega-CD's CD unit (data controller and drive), held by value in the
+// Machine.
+//
+// Minimal for now: only the fields and calls the machine touches. The CD work
+// completes it (data controller, drive commands, images, drive access).
+#pragma once
+
+#include <cstdint>
+
+namespace vimo {
+
+class Machine;
+
+class CdUnit {
+public:
+    Machine* machine = nullptr;  // owner, set by the Machine constructor
+    uint32_t cddControl = 0;     // CDD control word; bit 8 is set by every hard reset
+
+    void reset() {}
+};
+
+}  // namespace vimo

@@ -1,0 +1,399 @@
+// The emulated console: one Machine owns every emulated memory, holds the
+// VDP, the PSG, the PCM chip and the CD unit by value, drives the main 68000
+// and keeps the state of the I/O ports, the Z80 bus control, the frame and
+// the Mega-CD.
+//
+// This header is the map of the machine. The fields come first, in the order
+// of the machine's own table; the member functions follow, grouped by the file
+// that defines them. Groups that later work fills are marked as such.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "cdunit/cdunit.h"
+#include "cpu68000/cpu68000.h"
+#include "machine/sound_frame.h"
+#include "sound/pcm_chip.h"
+#include "sound/sn76496.h"
+#include "vdp/frame_buffer.h"
+#include "vdp/vdp.h"
+#include "z80/zeta/zeta.h"
+
+namespace vimo {
+
+// ---- Sizes and fixed values ------------------------------------------------
+
+constexpr uint32_t kWorkRamSize = 64 * 1024;
+constexpr uint32_t kZ80RamSize = 8 * 1024;
+constexpr uint32_t kPrgRamSize = 512 * 1024;
+constexpr uint32_t kWordRamSize = 256 * 1024;
+constexpr uint32_t kWordRamBankSize = 128 * 1024;
+constexpr uint32_t kBackupRamSize = 8 * 1024;
+
+constexpr uint32_t kMaxRomFileSize = 0x500000;   // larger files are refused
+constexpr int32_t kRomBankingThreshold = 0x400001;  // images this large get a banking copy
+constexpr uint32_t kRomWindowSize = 0x400000;    // the part of the image the 68000 maps
+constexpr uint32_t kRomBankSize = 0x80000;       // one bank-register slot
+
+constexpr uint32_t kPadsReleased = 0xF303F;      // a PadState word with nothing pressed
+constexpr uint32_t kCountryJapan = 0x00;
+constexpr uint32_t kCountryUsa = 0x80;
+constexpr uint32_t kCountryEurope = 0xC0;
+constexpr uint32_t kCountryAutodetectMenu = 0xFF0;      // the menu's autodetect value
+constexpr uint32_t kCountryAutodetectStartup = 0xFF1;   // the constructor's autodetect value
+constexpr uint32_t kBiosPathSize = 2048;
+
+constexpr uint32_t kZetaCore = 1;
+constexpr uint32_t kKiteCore = 2;
+
+// Frame timing.
+constexpr int32_t kLinesPerFrame = 262;
+constexpr int32_t kVisibleLines = 224;
+constexpr uint32_t kMainCyclesPerLine = 487;
+constexpr uint32_t kHBlankCycles = 83;
+constexpr int32_t kZ80CyclesPerLine = 227;
+constexpr int32_t kPadTimeoutLines = 25;   // a pad timer above this clears the six-button count
+
+// The five memory-map tables of a 68000, owned by the machine.
+struct Cpu68000Tables {
+    std::unique_ptr<ProgramRegion[]> fetch;
+    std::unique_ptr<DataRegion[]> readByte;
+    std::unique_ptr<DataRegion[]> readWord;
+    std::unique_ptr<DataRegion[]> writeByte;
+    std::unique_ptr<DataRegion[]> writeWord;
+
+    Cpu68000ListSet lists() const {
+        return {fetch.get(), readByte.get(), readWord.get(), writeByte.get(), writeWord.get()};
+    }
+};
+
+// Allocation of the machine's memory blocks and images: zeroed bytes, or null
+// when the memory is not there. Replaceable so that the out-of-memory paths can
+// be exercised; the blocks are released with delete[].
+using BlockAllocator = uint8_t* (*)(size_t bytes);
+uint8_t* allocateZeroedBlock(size_t bytes);   // the default
+extern BlockAllocator blockAllocator;
+
+// The register state of a Z80 as any of the machine's cores can give and take
+// it. Switching cores moves it whole, so the sound program goes on where it
+// was with its registers, flags and interrupt state. Pairs are in Z80 order
+// (F, C, E, L in bits 0-7).
+struct Z80RegisterState {
+    uint16_t af = 0, bc = 0, de = 0, hl = 0;
+    uint16_t af2 = 0, bc2 = 0, de2 = 0, hl2 = 0;
+    uint16_t ix = 0, iy = 0, sp = 0, pc = 0;
+    uint8_t i = 0;
+    uint8_t r = 0;
+    uint8_t iff1 = 0;               // 0 or 1
+    uint8_t iff2 = 0;               // 0 or 1
+    uint8_t interruptMode = 0;      // 0, 1 or 2
+    uint8_t halted = 0;             // 1 from HALT until the halt ends
+    uint8_t interruptPending = 0;   // 1 while a requested interrupt waits for IFF1
+    uint8_t interruptVector = 0;    // the data-bus byte of that request
+
+    bool operator==(const Z80RegisterState&) const = default;
+};
+
+// Swaps the two bytes of every complete pair in place (a trailing odd byte
+// stays); applying it twice restores the buffer. Returns 0.
+int32_t swapBytePairs(uint8_t* buffer, int32_t length);
+
+class Machine {
+public:
+    // ==== Fields ================================================================
+
+    // Cartridge banking and I/O port state.
+    uint32_t romBankMode = 0;       // 1 while the image is larger than 4 MB
+    uint32_t ioControl[6] = {};     // 0xA10009, 0xA1000B, 0xA1000D, 0xA10013, 0xA10019, 0xA1001F
+    uint32_t txData[3] = {};        // serial transmit; only the first is reachable (0xA1000F)
+    uint32_t rxData[3] = {};        // serial receive; not reachable
+    uint32_t extData = 0;           // 0xA10007
+    uint8_t tmssBytes[4] = {};      // 0xA14000-0xA14003
+    int32_t vCounter = 0;           // V counter of the line being run
+    int32_t thLevel[2] = {};        // last TH level written per pad
+    int32_t sixButtonCount[2] = {}; // TH 1-to-0 writes since the pad timer ran out
+    int32_t linesSinceThWrite[2] = {};
+
+    // Mega-CD graphics: stamp latches and font registers (filled by the Mega-CD
+    // graphics work; the stamp latches are added there).
+    uint8_t fontColour = 0;
+    uint16_t fontBits = 0;
+    uint8_t fontData[8] = {};
+
+    // CPU contexts. The live registers stay inside the cores.
+    Cpu68000Context mainContext{};
+    Cpu68000Tables mainTables;
+    Cpu68000Context subContext{};   // sub 68000: filled by the Mega-CD work
+    Cpu68000Tables subTables;       // sub 68000: filled by the Mega-CD work
+    ZetaContext zetaContext{};      // copy of Z80 core 1's record, used to install its map and move its registers
+    ZetaCore zetaCore;              // Z80 core 1 ("Zeta v1.0"): its record and run state
+
+    // Z80 bus control and line state.
+    uint32_t z80Bank = 0;           // 9 bits; window 0x8000-0xFFFF shows (z80Bank << 15) + low 15 bits
+    uint32_t z80Running = 0;        // 1 while the Z80 runs; 0 after reset and while the 68000 holds its bus
+    int32_t hIntCounter = 0;        // lines left to the next H interrupt
+
+    // Sub-objects held by value, constructed in this order.
+    Vdp vdp;
+    Sn76496 psg;
+    PcmChip pcm;
+    CdUnit cdUnit;
+
+    // Memory blocks and image state. The image, its banking copy, work RAM,
+    // program RAM and word RAM are word-swapped (the 68000 byte at a is the
+    // host byte at a XOR 1); Z80 RAM and backup RAM keep natural byte order.
+    std::unique_ptr<uint8_t[]> rom;       // cartridge ROM or Mega-CD BIOS; null when none
+    std::unique_ptr<uint8_t[]> romCopy;   // full copy of an image above 4 MB; null otherwise
+    std::unique_ptr<uint8_t[]> ram;       // 64 KB work RAM
+    std::unique_ptr<uint8_t[]> z80Ram;    // 8 KB
+    std::unique_ptr<uint8_t[]> prgRam;    // 512 KB Mega-CD program RAM
+    std::unique_ptr<uint8_t[]> wordRam;   // 256 KB Mega-CD word RAM (2M mode)
+    std::unique_ptr<uint8_t[]> backupRam; // 8 KB Mega-CD backup RAM
+    std::unique_ptr<uint8_t[]> wordRamBank0;  // 128 KB each: word RAM in 1M mode
+    std::unique_ptr<uint8_t[]> wordRamBank1;
+    int32_t line = 0;               // the line being run
+    int32_t romSize = 0;            // bytes of the image, 0 when none
+
+    // Mega-CD gate array and sub-CPU requests (filled by the Mega-CD work; the
+    // hard reset already sets their reset values).
+    uint8_t subGateArray[512] = {};   // sub side 0xFF8000-0xFF81FF
+    uint8_t mainGateArray[48] = {};   // main side 0xA12000-0xA1202F
+    uint8_t commArea[32] = {};        // register offsets 0x10-0x2F
+    uint16_t commFlags = 0;
+    uint16_t hIntVector = 0;
+    uint32_t graphicsIrqRequest = 0;  // level 1
+    uint32_t cddIrqRequest = 0;       // level 4
+    uint32_t cdcIrqRequest = 0;       // level 5
+    int32_t subTimer = 0;
+    int32_t stopwatch = 0;
+    uint32_t wordRamMode = 0;         // bit 0 RET, bit 1 DMNA, bit 2 MODE (1M)
+
+    // Options and inputs.
+    uint32_t country = kCountryAutodetectStartup;  // 0x00, 0x80, 0xC0, or autodetect (bits 4-11 all set)
+    uint32_t hInterrupts = 1;
+    uint32_t pads[2] = {kPadsReleased, kPadsReleased};  // active low PadState words
+    uint32_t z80Core = kZetaCore;
+
+    // Sound glue and options (the sound work fills the glue).
+    uint32_t fmAddressLatch[2] = {};
+    uint8_t fmStatus = 0;
+    double fmTimerElapsed[2] = {};
+    uint16_t fmShadow[2][256] = {};
+    uint32_t psgEnabled = 1;
+    uint32_t fmEnabled = 1;
+    uint32_t pcmEnabled = 1;
+    uint32_t soundMuted = 0;
+    uint32_t sampleRate = 44100;
+    uint32_t sound16Bit = 1;
+
+    // Mode, paths and logging.
+    uint32_t megaCdMode = 0;                    // 1 while a BIOS is booted
+    char biosPaths[3][kBiosPathSize] = {};      // USA, Japan, Europe
+    uint32_t gymLogging = 0;                    // the music-log work fills the log itself
+    uint32_t gymLogDac = 0;
+
+    // The 68000 instances: the main one is created by the constructor; the sub
+    // one by the Mega-CD work.
+    std::unique_ptr<Cpu68000> mainCpu;
+    std::unique_ptr<Cpu68000> subCpu;
+
+    // ==== machine.cpp: construction, destruction, hard reset ====================
+
+    Machine();
+    ~Machine();
+    Machine(const Machine&) = delete;
+    Machine& operator=(const Machine&) = delete;
+
+    // True once construction has completed. A machine whose construction failed
+    // refuses to run frames, load images or reset.
+    bool isUsable() const { return constructed; }
+    int32_t reset();
+
+    // ==== frame.cpp: frame scheduler =============================================
+
+    int32_t runFrame(const FrameBufferDesc* frame, const SoundFrameDesc* sound);
+    int32_t renderLine(const FrameBufferDesc* frame);
+    int32_t hCounterRaw() const;
+    int32_t hCounter() const;
+
+    // ==== main_bus.cpp: main 68000 glue, cartridge map, ROM-and-RAM access ========
+
+    int32_t initMainCpu();
+    void freeMainCpuTables();
+    int32_t resetMainCpu();
+    void interruptMainCpu(int32_t level);
+    void runMainCpuTo(uint32_t target);
+    int32_t refreshMainCpuContext();
+    int32_t buildCartridgeMemoryMap();
+    uint32_t readByteRomRam(uint32_t address);
+    void writeByteRam(uint32_t address, uint32_t byte);
+    uint32_t readWordRomRam(uint32_t address);
+    void writeWordRam(uint32_t address, uint32_t word);
+
+    // ==== io_ports.cpp: version register, pads, control bytes (0xA00000-0xA1001F) ==
+
+    uint32_t readByteIo(uint32_t address);
+    uint32_t readWordIo(uint32_t address);
+    void writeByteIo(uint32_t address, uint32_t byte);
+    void writeWordIo(uint32_t address, uint32_t word);
+    uint32_t readVersionRegister();
+    uint32_t readPadData(int32_t pad) const;
+    void writePadTh(int32_t pad, uint32_t byte);
+
+    // ==== vdp_ports.cpp: VDP ports, HV counter, PSG port (0xC00000-0xDFFFFF) ======
+
+    uint32_t readByteVdp(uint32_t address);
+    uint32_t readWordVdp(uint32_t address);
+    void writeByteVdp(uint32_t address, uint32_t byte);
+    void writeWordVdp(uint32_t address, uint32_t word);
+
+    // ==== system_registers.cpp: Z80 control, banks, TMSS (0xA10020-0xBFFFFF) ======
+
+    uint32_t readByteSystem(uint32_t address);
+    uint32_t readWordSystem(uint32_t address);
+    void writeByteSystem(uint32_t address, uint32_t byte);
+    void writeWordSystem(uint32_t address, uint32_t word);
+    void writeBankRegister(uint32_t address, uint32_t bank);
+
+    // ==== z80_bus.cpp: the Z80's address space and ports ============================
+
+    uint32_t z80Read(uint32_t address);
+    void z80Write(uint32_t address, uint32_t byte);
+    uint32_t z80ReadPort(uint32_t port);
+    void z80WritePort(uint32_t port, uint32_t byte);
+
+    // ==== z80_router.cpp: Z80 core router ===========================================
+
+    // Installs the Z80 bus into both cores and resets them; core 1 selected.
+    int32_t initZ80Cores();
+    // Resets both cores, whichever is selected.
+    void resetZ80();
+    // The frame's interrupt, to the selected core.
+    void interruptZ80();
+    // One slice of `cycles` on the selected core while the Z80 runs, less
+    // what the previous slice ran past its own.
+    void runZ80(int32_t cycles);
+    // Selects core 1 or 2, moving the whole register state to it. Returns 0;
+    // any other core number, or the core already selected, changes nothing.
+    int32_t selectZ80Core(uint32_t core);
+    // The register state of core 1 or 2. False (and nothing read or changed)
+    // for a core the machine does not have.
+    bool saveZ80State(uint32_t core, Z80RegisterState& state);
+    bool loadZ80State(uint32_t core, const Z80RegisterState& state);
+
+    // ==== rom_loading.cpp: cartridge images ============================================
+
+    int32_t loadRomFile(const char* path);
+    // Loads the entry of the archive; on success the entry's stored name
+    // replaces the archive path in the caller's buffer (cut to fit).
+    int32_t loadRomFromZip(char* archivePath, size_t archivePathSize, const char* entryName);
+    int32_t startLoadedImage();
+    int32_t freeRom();
+    // Bytes of the image as it is swapped: romSize rounded up to even, so an odd
+    // image's last byte is paired with the zero pad byte behind it.
+    int32_t swappedImageLength() const;
+    // The BIOS and CD-image loads (loadCdImage, bootMegaCd) come with the
+    // Mega-CD work.
+
+    // ==== rom_info.cpp ======================================================================
+
+    void showRomInfo();
+
+    // ==== backup_ram.cpp ====================================================================
+
+    int32_t saveBackupRam(const char* path);
+    int32_t loadBackupRam(const char* path);
+
+    // ==== sound_glue.cpp: sound chips and per-line mixing (filled by the sound work) ====
+
+    int32_t initSoundChips();
+    int32_t shutdownFm();
+    void writeFm(uint32_t address, uint32_t value);
+    uint32_t readFm(uint32_t address);
+    void tickFmTimers();
+    int32_t mixSound(const SoundFrameDesc* sound, uint32_t first, uint32_t end);
+
+    // ==== megacd_glue.cpp: Mega-CD side (filled by the Mega-CD work) ===================
+
+    int32_t initSubCpu();
+    void freeSubCpuTables();
+    void resetSubCpu();
+    int32_t buildMegaCdMemoryMap();
+    void mapMainWordRam2M();
+    void mapSubWordRam2M();
+    uint32_t readByteWordRam(uint32_t address);
+    uint32_t readByteGateArray(uint32_t address);
+    uint32_t readWordGateArray(uint32_t address);
+    void writeByteGateArray(uint32_t address, uint32_t byte);
+    void writeWordGateArray(uint32_t address, uint32_t word);
+    int32_t runFrameMegaCd(const FrameBufferDesc* frame, const SoundFrameDesc* sound);
+
+    // ==== gym_log.cpp: music log (filled by the music-log work) =========================
+
+    void stopGymLog();
+    void gymWritePsg(uint32_t byte);
+    void gymWriteFrameEnd();
+
+private:
+    // machine.cpp
+    int32_t allocateMemories();
+    int32_t initChips();
+
+    // rom_loading.cpp
+    int32_t takeImage(std::unique_ptr<uint8_t[]> image, int32_t size);
+
+    bool constructed = false;
+};
+
+// The one machine, through which the bus callbacks of the CPU cores reach it.
+// Set by the constructor as its very last step, cleared by the destructor.
+extern Machine* globalMachine;
+
+// ---- main_bus.cpp: bus callbacks of the main 68000's memory maps -----------------
+// Each ignores its region record and forwards to the member of the same range on
+// the global machine.
+uint32_t mainReadByteIo(uint32_t address, const DataRegion* region);
+uint32_t mainReadWordIo(uint32_t address, const DataRegion* region);
+void mainWriteByteIo(uint32_t address, uint32_t data, const DataRegion* region);
+void mainWriteWordIo(uint32_t address, uint32_t data, const DataRegion* region);
+uint32_t mainReadByteSystem(uint32_t address, const DataRegion* region);
+uint32_t mainReadWordSystem(uint32_t address, const DataRegion* region);
+void mainWriteByteSystem(uint32_t address, uint32_t data, const DataRegion* region);
+void mainWriteWordSystem(uint32_t address, uint32_t data, const DataRegion* region);
+uint32_t mainReadByteVdp(uint32_t address, const DataRegion* region);
+uint32_t mainReadWordVdp(uint32_t address, const DataRegion* region);
+void mainWriteByteVdp(uint32_t address, uint32_t data, const DataRegion* region);
+void mainWriteWordVdp(uint32_t address, uint32_t data, const DataRegion* region);
+
+// ---- z80_bus.cpp: bus callbacks of the Z80 cores --------------------------------------
+// Core 1's memory and port handlers. Each ignores its range record and
+// forwards to the Z80 bus of the global machine.
+uint32_t z80ReadMemoryZeta(uint32_t address, const Z80MemRange* range);
+void z80WriteMemoryZeta(uint32_t address, uint32_t value, const Z80MemRange* range);
+uint32_t z80ReadPortZeta(uint32_t port, const Z80PortRange* range);
+void z80WritePortZeta(uint32_t port, uint32_t value, const Z80PortRange* range);
+
+// ---- rom_loading.cpp: image files ---------------------------------------------------
+
+// An image buffer of `size` bytes with zeroed padding behind it, so that the
+// reset vectors, a word at an odd image end and the byte swap of an odd image
+// all stay inside the allocation. Null when the memory is not there.
+std::unique_ptr<uint8_t[]> allocateImage(size_t size);
+constexpr size_t kImagePadding = 16;
+
+// Reads a raw or SMD cartridge file (at most 5 MB). 0 on success, 1 on failure;
+// the outputs change only on success.
+int32_t loadRomImage(const char* path, std::unique_ptr<uint8_t[]>& image, int32_t& size);
+// Converts an SMD image in place: drops the 512-byte header and the trailing
+// partial block and de-interleaves each 16 KB block. 0, or -1 when the scratch
+// block cannot be had (image and size unchanged).
+int32_t deinterleaveSmd(uint8_t* image, int32_t& size);
+// Reads a whole file into a new buffer. 0, or 1 when it cannot be opened
+// (size 0) or read.
+int32_t loadWholeFile(const char* path, std::unique_ptr<uint8_t[]>& buffer, int32_t& size);
+// True when the text ends in the suffix, compared ignoring case.
+bool endsWithIgnoringCase(const char* text, const char* suffix);
+
+}  // namespace vimo

@@ -1,0 +1,227 @@
+// Cartridge images: raw and SMD files, zip entries, the banking copy of large
+// images, and starting a loaded image.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include <unzip.h>
+
+#include "machine/machine.h"
+#include "machine/report.h"
+
+namespace vimo {
+
+namespace {
+
+constexpr int32_t kSmdHeaderSize = 512;
+constexpr int32_t kSmdBlockSize = 16384;
+constexpr int32_t kSmdHalfBlock = kSmdBlockSize / 2;
+constexpr size_t kZipNameSize = 261;   // up to 260 characters and the terminator
+// The largest image the machine can hold: its size is a signed 32-bit count.
+constexpr uint64_t kMaxImageSize = std::numeric_limits<int32_t>::max() - kImagePadding;
+
+// A stdio stream closed on every path.
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Size of an open file, or -1 when it cannot be told.
+long fileSize(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    const long size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+    return size;
+}
+
+// A full copy of the image, padding included, for the bank registers.
+std::unique_ptr<uint8_t[]> makeBankingCopy(const uint8_t* image, int32_t size) {
+    auto copy = allocateImage(static_cast<size_t>(size));
+    if (copy) std::memcpy(copy.get(), image, static_cast<size_t>(size));
+    return copy;
+}
+
+// Closes the archive on every path.
+struct ZipCloser {
+    void operator()(void* zip) const { unzClose(static_cast<unzFile>(zip)); }
+};
+using ZipArchive = std::unique_ptr<void, ZipCloser>;
+
+}  // namespace
+
+std::unique_ptr<uint8_t[]> allocateImage(size_t size) {
+    return std::unique_ptr<uint8_t[]>(blockAllocator(size + kImagePadding));
+}
+
+bool endsWithIgnoringCase(const char* text, const char* suffix) {
+    const size_t textLength = std::strlen(text);
+    const size_t suffixLength = std::strlen(suffix);
+    if (suffixLength > textLength) return false;
+    const char* tail = text + (textLength - suffixLength);
+    for (size_t i = 0; i < suffixLength; ++i) {
+        if (std::tolower(static_cast<unsigned char>(tail[i])) !=
+            std::tolower(static_cast<unsigned char>(suffix[i])))
+            return false;
+    }
+    return true;
+}
+
+int32_t deinterleaveSmd(uint8_t* image, int32_t& size) {
+    std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[kSmdBlockSize]);
+    if (!scratch) return -1;
+    const int32_t blocks = size > kSmdHeaderSize ? (size - kSmdHeaderSize) / kSmdBlockSize : 0;
+    // Each output block lies 512 bytes before its input block; the input is
+    // saved first, so the conversion runs in place.
+    for (int32_t b = 0; b < blocks; ++b) {
+        const size_t input = static_cast<size_t>(kSmdHeaderSize) + static_cast<size_t>(b) * kSmdBlockSize;
+        std::memcpy(scratch.get(), image + input, kSmdBlockSize);
+        uint8_t* output = image + static_cast<size_t>(b) * kSmdBlockSize;
+        for (int32_t i = 0; i < kSmdHalfBlock; ++i) {
+            output[2 * i + 1] = scratch[i];              // the odd bytes come first
+            output[2 * i] = scratch[kSmdHalfBlock + i];  // then the even ones
+        }
+    }
+    size = blocks * kSmdBlockSize;
+    return 0;
+}
+
+int32_t loadRomImage(const char* path, std::unique_ptr<uint8_t[]>& image, int32_t& size) {
+    File file(std::fopen(path, "rb"));
+    if (!file) return 1;
+    const long length = fileSize(file.get());
+    if (length < 0) return 1;
+    if (static_cast<unsigned long>(length) > kMaxRomFileSize) {
+        showErrorBox("Rom size is too big : %d MB", static_cast<int>(length / 1024 / 1024));
+        return 1;
+    }
+    auto buffer = allocateImage(static_cast<size_t>(length));
+    if (!buffer) return 1;
+    if (std::fread(buffer.get(), 1, static_cast<size_t>(length), file.get()) !=
+        static_cast<size_t>(length))
+        return 1;
+    file.reset();
+
+    int32_t loaded = static_cast<int32_t>(length);
+    if (endsWithIgnoringCase(path, ".SMD")) deinterleaveSmd(buffer.get(), loaded);
+    image = std::move(buffer);
+    size = loaded;
+    return 0;
+}
+
+int32_t loadWholeFile(const char* path, std::unique_ptr<uint8_t[]>& buffer, int32_t& size) {
+    size = 0;
+    File file(std::fopen(path, "rb"));
+    if (!file) return 1;
+    const long length = fileSize(file.get());
+    if (length < 0 || static_cast<uint64_t>(length) > kMaxImageSize) return 1;
+    auto data = allocateImage(static_cast<size_t>(length));
+    if (!data) return 1;
+    if (std::fread(data.get(), 1, static_cast<size_t>(length), file.get()) !=
+        static_cast<size_t>(length))
+        return 1;
+    buffer = std::move(data);
+    size = static_cast<int32_t>(length);
+    return 0;
+}
+
+int32_t Machine::swappedImageLength() const {
+    return romSize > 0 ? romSize + (romSize & 1) : 0;
+}
+
+// The new image replaces the old one, with a banking copy of its own when it
+// is larger than 4 MB: a copy made for an earlier image is never kept.
+int32_t Machine::takeImage(std::unique_ptr<uint8_t[]> image, int32_t size) {
+    rom.reset();
+    romCopy.reset();
+    rom = std::move(image);
+    romSize = size;
+    romBankMode = 0;
+    if (romSize >= kRomBankingThreshold) {
+        romCopy = makeBankingCopy(rom.get(), romSize);
+        // Without the memory for the copy the bank registers stay off.
+        if (romCopy) romBankMode = 1;
+    }
+    return 0;
+}
+
+int32_t Machine::loadRomFile(const char* path) {
+    if (!constructed) return 1;
+    shutdownFm();
+    std::unique_ptr<uint8_t[]> image;
+    int32_t size = 0;
+    if (loadRomImage(path, image, size) != 0) {
+        showErrorBox("Couldn't load: %s", path);
+        initSoundChips();
+        return 1;
+    }
+    takeImage(std::move(image), size);
+    megaCdMode = 0;
+    startLoadedImage();
+    initSoundChips();
+    return 0;
+}
+
+int32_t Machine::loadRomFromZip(char* archivePath, size_t archivePathSize, const char* entryName) {
+    if (!constructed) return 1;
+    ZipArchive zip(unzOpen(archivePath));
+    if (!zip) return 1;
+    constexpr int kCaseInsensitive = 2;
+    if (unzLocateFile(zip.get(), entryName, kCaseInsensitive) != UNZ_OK) return 1;
+
+    unz_file_info info{};
+    char storedName[kZipNameSize] = {};
+    if (unzGetCurrentFileInfo(zip.get(), &info, storedName, sizeof storedName, nullptr, 0,
+                              nullptr, 0) != UNZ_OK)
+        return 1;
+    const uint64_t entrySize = info.uncompressed_size;
+    if (entrySize > kMaxImageSize) return 1;
+    auto image = allocateImage(static_cast<size_t>(entrySize));
+    if (!image) return 1;
+
+    if (unzOpenCurrentFile(zip.get()) != UNZ_OK) return 1;
+    uint64_t done = 0;
+    while (done < entrySize) {
+        const uint64_t chunk = std::min<uint64_t>(entrySize - done, 1u << 20);
+        const int read = unzReadCurrentFile(zip.get(), image.get() + done, static_cast<unsigned>(chunk));
+        if (read <= 0) break;
+        done += static_cast<uint64_t>(read);
+    }
+    unzCloseCurrentFile(zip.get());
+    if (done != entrySize) return 1;  // a short read keeps the previous image
+    zip.reset();
+
+    int32_t size = static_cast<int32_t>(entrySize);
+    if (endsWithIgnoringCase(storedName, "smd")) deinterleaveSmd(image.get(), size);
+    takeImage(std::move(image), size);
+
+    if (archivePath != nullptr && archivePathSize > 0)
+        std::snprintf(archivePath, archivePathSize, "%s", storedName);
+    startLoadedImage();
+    return 0;
+}
+
+int32_t Machine::startLoadedImage() {
+    if (!constructed) return 1;
+    swapBytePairs(rom.get(), swappedImageLength());
+    if (romBankMode == 1) swapBytePairs(romCopy.get(), swappedImageLength());
+    initMainCpu();
+    initSubCpu();
+    reset();
+    return 0;
+}
+
+int32_t Machine::freeRom() {
+    rom.reset();
+    romCopy.reset();
+    romSize = 0;
+    romBankMode = 0;
+    // No table entry may keep pointing at the released image. The Mega-CD
+    // map is rebuilt by its own work.
+    if (megaCdMode == 0) buildCartridgeMemoryMap();
+    return 0;
+}
+
+}  // namespace vimo

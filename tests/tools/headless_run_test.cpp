@@ -1,0 +1,121 @@
+// vimo-headless's runs, in process: loading like the front end, the frame
+// loop with its pad presses, the picture and sound it collects.
+#include <algorithm>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "machine_programs.h"
+#include "machine_test_util.h"
+#include "outputs.h"
+#include "runner.h"
+
+namespace vimo::headless {
+namespace {
+
+using test::ReportRecorder;
+
+// CRC-32 of `count` copies of the 16-bit pixel, little-endian.
+uint32_t crcOfRepeatedPixel(uint16_t pixel, size_t count) {
+    const uint8_t bytes[2] = {static_cast<uint8_t>(pixel), static_cast<uint8_t>(pixel >> 8)};
+    uLong crc = crc32(0L, Z_NULL, 0);
+    for (size_t i = 0; i < count; ++i) crc = crc32(crc, bytes, 2);
+    return static_cast<uint32_t>(crc);
+}
+
+class HeadlessRun : public ::testing::Test {
+protected:
+    ReportRecorder recorder;
+    test::ScratchFolder folder;
+
+    Options optionsFor(std::span<const uint8_t> program, uint32_t frames) {
+        Options options;
+        options.rom = folder.write("program.bin", program);
+        options.frames = frames;
+        return options;
+    }
+};
+
+TEST_F(HeadlessRun, CollectsTheVisiblePictureAndEveryFramesSound) {
+    // The backdrop program shows full red (RGB565 0xE000) on every pixel.
+    RunResult result;
+    std::string error;
+    ASSERT_EQ(run(optionsFor(programs::machine_backdrop(), 3), result, error), kRunOk) << error;
+    EXPECT_EQ(result.frames, 3u);
+    EXPECT_GE(result.seconds, 0.0);
+    ASSERT_EQ(result.picture.size(), 320u * 224u);
+    EXPECT_TRUE(std::all_of(result.picture.begin(), result.picture.end(), [](uint16_t p) { return p == 0xE000; }));
+    EXPECT_EQ(pictureCrc(result.picture), crcOfRepeatedPixel(0xE000, 320 * 224));
+    EXPECT_EQ(result.sound.size(), 3u * 735u * 2u);
+}
+
+TEST_F(HeadlessRun, TwoRunsGiveTheSameResults) {
+    const Options options = optionsFor(programs::machine_counters(), 4);
+    RunResult first, second;
+    std::string error;
+    ASSERT_EQ(run(options, first, error), kRunOk);
+    ASSERT_EQ(run(options, second, error), kRunOk);
+    EXPECT_EQ(first.picture, second.picture);
+    EXPECT_EQ(first.sound, second.sound);
+    EXPECT_EQ(summaryLine(first).substr(summaryLine(first).find("frame_crc")),
+              summaryLine(second).substr(summaryLine(second).find("frame_crc")));
+}
+
+TEST_F(HeadlessRun, PressesReachPadOneDuringTheirFrames) {
+    Options options = optionsFor(programs::machine_pads(), 1);
+    options.presses.push_back({padButtonBit("a") | padButtonBit("c") | padButtonBit("up"), 0, 0});
+    auto machine = test::makeMachine();
+    std::string error;
+    ASSERT_EQ(loadLikeTheFrontEnd(*machine, options.rom, error), 0);
+    RunResult result;
+    runFrames(*machine, options, result);
+    // Pad 1, TH high: C B Right Left Down Up with C and Up pressed (0); TH
+    // low: Start A 0 0 Down Up with A and Up pressed. Pad 2 is released.
+    EXPECT_EQ(test::ramByte(*machine, 0xFF0000), 0x40 | 0x10 | 0x08 | 0x04 | 0x02);
+    EXPECT_EQ(test::ramByte(*machine, 0xFF0001), 0x20 | 0x02);
+    EXPECT_EQ(test::ramByte(*machine, 0xFF0010), 0x7F);
+    EXPECT_EQ(test::ramByte(*machine, 0xFF0011), 0x33);
+
+    // A press for later frames leaves the first frame alone.
+    options.presses = {{padButtonBit("a"), 1, 5}};
+    ASSERT_EQ(loadLikeTheFrontEnd(*machine, options.rom, error), 0);
+    runFrames(*machine, options, result);
+    EXPECT_EQ(test::ramByte(*machine, 0xFF0001), 0x33);
+    EXPECT_EQ(machine->pads[0], kPadsReleased) << "nothing pressed in frame 0";
+}
+
+TEST_F(HeadlessRun, ZipArchivesLoadTheirFirstRomEntry) {
+    const auto alpha = test::patternImage(16384);
+    const auto path = folder.path("set.zip");
+    test::writeZip(path, {{"readme.txt", {1}},
+                          {"zeta.BIN", test::patternImage(64)},
+                          {"Alpha.smd", test::makeSmd(alpha)},
+                          {"beta.bin", test::patternImage(32)}});
+    EXPECT_EQ(zipRomEntries(path.string()), (std::vector<std::string>{"Alpha.smd", "beta.bin", "zeta.BIN"}));
+
+    auto machine = test::makeMachine();
+    std::string error;
+    ASSERT_EQ(loadLikeTheFrontEnd(*machine, path.string(), error), 0) << error;
+    ASSERT_EQ(machine->romSize, 16384);
+    for (uint32_t a = 0; a < alpha.size(); ++a) ASSERT_EQ(machine->readByteRomRam(a), alpha[a]) << a;
+}
+
+TEST_F(HeadlessRun, ZipWithoutRomsAndMissingFilesAreLoadFailures) {
+    const auto path = folder.path("docs.zip");
+    test::writeZip(path, {{"readme.txt", {1, 2}}, {"cover.png", {3}}});
+    auto machine = test::makeMachine();
+    std::string error;
+    EXPECT_NE(loadLikeTheFrontEnd(*machine, path.string(), error), 0);
+    EXPECT_EQ(error, "Zip file doesn't contain Megadrive/Genesis roms");
+
+    Options options;
+    options.rom = folder.path("absent.bin").string();
+    RunResult result;
+    error.clear();
+    EXPECT_EQ(run(options, result, error), kRunLoadFailed);
+    EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + options.rom});
+}
+
+}  // namespace
+}  // namespace vimo::headless

@@ -1,0 +1,106 @@
+#include "runner.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include <unzip.h>
+
+#include "machine/machine.h"
+#include "outputs.h"
+
+namespace vimo::headless {
+
+namespace {
+
+bool lessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+std::vector<std::string> zipRomEntries(const std::string& path) {
+    std::vector<std::string> names;
+    unzFile zip = unzOpen(path.c_str());
+    if (zip == nullptr) return names;
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
+        char name[261] = {};
+        unz_file_info info{};
+        if (unzGetCurrentFileInfo(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+        if (endsWithIgnoringCase(name, "bin") || endsWithIgnoringCase(name, "smd")) names.emplace_back(name);
+    }
+    unzClose(zip);
+    std::sort(names.begin(), names.end(), lessIgnoringCase);
+    return names;
+}
+
+int loadLikeTheFrontEnd(Machine& machine, const std::string& path, std::string& error) {
+    if (!endsWithIgnoringCase(path.c_str(), "zip")) return machine.loadRomFile(path.c_str());
+
+    const std::vector<std::string> entries = zipRomEntries(path);
+    if (entries.empty()) {
+        error = "Zip file doesn't contain Megadrive/Genesis roms";
+        return 1;
+    }
+    std::vector<char> buffer(path.begin(), path.end());
+    buffer.resize(std::max<size_t>(buffer.size() + 1, 2048), '\0');
+    if (machine.loadRomFromZip(buffer.data(), buffer.size(), entries.front().c_str()) != 0) {
+        error = "Couldn't load: " + path;
+        return 1;
+    }
+    return 0;
+}
+
+RunStatus run(const Options& options, RunResult& result, std::string& error) {
+    auto machine = std::make_unique<Machine>();
+    if (!machine->isUsable()) {
+        error = "the machine could not be built";
+        return kRunFailed;
+    }
+    machine->country = options.country;
+    machine->selectZ80Core(options.z80Core);
+    if (loadLikeTheFrontEnd(*machine, options.rom, error) != 0) return kRunLoadFailed;
+
+    runFrames(*machine, options, result);
+    return kRunOk;
+}
+
+void runFrames(Machine& machine, const Options& options, RunResult& result) {
+    std::vector<uint16_t> surface(kSurfaceWidth * kSurfaceHeight, 0);
+    FrameBufferDesc frame{surface.data(), kSurfaceWidth, kSurfaceHeight, kSurfaceWidth * 2, 16};
+    std::vector<int16_t> left(kSamplesPerFrame), right(kSamplesPerFrame);
+    SoundFrameDesc sound{left.data(), right.data(), kSamplesPerFrame};
+    result.sound.clear();
+    result.sound.reserve(static_cast<size_t>(options.frames) * kSamplesPerFrame * 2);
+
+    const auto start = std::chrono::steady_clock::now();
+    for (uint32_t f = 0; f < options.frames; ++f) {
+        machine.pads[0] = kPadsReleased & ~pressedButtons(options, f);
+        machine.pads[1] = kPadsReleased;
+        machine.runFrame(&frame, &sound);
+        for (uint32_t i = 0; i < kSamplesPerFrame; ++i) {
+            result.sound.push_back(left[i]);
+            result.sound.push_back(right[i]);
+        }
+    }
+    const auto stop = std::chrono::steady_clock::now();
+
+    result.frames = options.frames;
+    result.seconds = std::chrono::duration<double>(stop - start).count();
+    result.picture = visiblePicture(frame);
+}
+
+std::string summaryLine(const RunResult& result) {
+    const double fps = result.seconds > 0.0 ? result.frames / result.seconds : 0.0;
+    char line[256];
+    std::snprintf(line, sizeof line, "frames=%u seconds=%.3f fps=%.1f realtime=%.2f frame_crc=%08X audio_crc=%08X",
+                  result.frames, result.seconds, fps, fps / 60.0, pictureCrc(result.picture),
+                  soundCrc(result.sound));
+    return line;
+}
+
+}  // namespace vimo::headless
