@@ -58,14 +58,19 @@ function(_vimo_test_target_setup target)
     target_link_libraries(${target} PRIVATE vimo_core_options GTest::gtest GTest::gtest_main)
 endfunction()
 
-function(vimo_add_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "SOURCES;LIBS")
+# The executable of a test: its sources, libraries and the shared settings.
+function(_vimo_add_test_executable kind name)
+    cmake_parse_arguments(PARSE_ARGV 2 ARG "" "" "SOURCES;LIBS")
     if(NOT ARG_SOURCES)
-        message(FATAL_ERROR "vimo_add_test(${name}): SOURCES is empty")
+        message(FATAL_ERROR "${kind}(${name}): SOURCES is empty")
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
     _vimo_test_target_setup(${name})
+endfunction()
+
+function(vimo_add_test name)
+    _vimo_add_test_executable(vimo_add_test ${ARGV})
     # Listing the cases when ctest runs (not after each link) keeps a broken
     # test binary from failing the build of everything else.
     gtest_discover_tests(${name}
@@ -75,13 +80,7 @@ function(vimo_add_test name)
 endfunction()
 
 function(vimo_add_long_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "SOURCES;LIBS")
-    if(NOT ARG_SOURCES)
-        message(FATAL_ERROR "vimo_add_long_test(${name}): SOURCES is empty")
-    endif()
-    add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
-    _vimo_test_target_setup(${name})
+    _vimo_add_test_executable(vimo_add_long_test ${ARGV})
     if(VIMO_LONG_TESTS)
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES LABELS long TIMEOUT 1800)
