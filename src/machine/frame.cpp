@@ -64,7 +64,7 @@ int32_t Machine::runFrame(const FrameBufferDesc* frame, const SoundFrameDesc* so
         vdp.status &= ~kStatusHBlank;
         runMainCpuTo(lineEndTarget);
 
-        runZ80(kZ80CyclesPerLine);  // the Z80 work fills the router
+        runZ80(kZ80CyclesPerLine);
 
         ++vCounter;
 

@@ -127,7 +127,7 @@ public:
     Cpu68000Tables mainTables;
     Cpu68000Context subContext{};   // sub 68000: filled by the Mega-CD work
     Cpu68000Tables subTables;       // sub 68000: filled by the Mega-CD work
-    ZetaContext zetaContext{};      // copy of Z80 core 1's record, used to install its map and move its registers
+    ZetaContext zetaContext{};      // copy of Z80 core 1's record: installs its map, moves its registers
     ZetaCore zetaCore;              // Z80 core 1 ("Zeta v1.0"): its record and run state
 
     // Z80 bus control and line state.
@@ -176,16 +176,16 @@ public:
     uint32_t pads[2] = {kPadsReleased, kPadsReleased};  // active low PadState words
     uint32_t z80Core = kZetaCore;
 
-    // Sound glue and options (the sound work fills the glue).
-    uint32_t fmAddressLatch[2] = {};
-    uint8_t fmStatus = 0;
-    double fmTimerElapsed[2] = {};
-    uint16_t fmShadow[2][256] = {};
-    uint32_t psgEnabled = 1;
+    // Sound glue and options.
+    uint32_t fmAddressLatch[2] = {};  // last address byte written to part 0 and part 1
+    uint8_t fmStatus = 0;             // the YM2612 status the CPUs read: bit 0 timer A, bit 1 timer B overflowed
+    double fmTimerElapsed[2] = {};    // microseconds counted for timer A and timer B
+    uint16_t fmShadow[2][256] = {};   // last data byte per register of part 0 and 1; 0xFFFF never written
+    uint32_t psgEnabled = 1;          // each chip's output on when non-zero
     uint32_t fmEnabled = 1;
-    uint32_t pcmEnabled = 1;
-    uint32_t soundMuted = 0;
-    uint32_t sampleRate = 44100;
+    uint32_t pcmEnabled = 1;          // heard only in Mega-CD mode
+    uint32_t soundMuted = 0;          // all sound off when non-zero
+    uint32_t sampleRate = 44100;      // 8000, 11025, 22050 or 44100; reaches the chips by re-initialisation
     uint32_t sound16Bit = 1;
 
     // Mode, paths and logging.
@@ -266,20 +266,21 @@ public:
 
     // ==== z80_router.cpp: Z80 core router ===========================================
 
-    // Installs the Z80 bus into both cores and resets them; core 1 selected.
+    // Installs the Z80 bus into the cores and resets them; core 1 selected.
     int32_t initZ80Cores();
     // Resets both cores, whichever is selected.
     void resetZ80();
     // The frame's interrupt, to the selected core.
     void interruptZ80();
-    // One slice of `cycles` on the selected core while the Z80 runs, less
-    // what the previous slice ran past its own.
+    // One slice of `cycles` on the selected core while the Z80 runs. A slice
+    // that counted more than `cycles` is paid back by shortening the next.
     void runZ80(int32_t cycles);
     // Selects core 1 or 2, moving the whole register state to it. Returns 0;
     // any other core number, or the core already selected, changes nothing.
     int32_t selectZ80Core(uint32_t core);
     // The register state of core 1 or 2. False (and nothing read or changed)
-    // for a core the machine does not have.
+    // for a core the machine does not have. Loading also clears what the core
+    // owed from slices it ran before, as it takes the program over.
     bool saveZ80State(uint32_t core, Z80RegisterState& state);
     bool loadZ80State(uint32_t core, const Z80RegisterState& state);
 
@@ -306,13 +307,31 @@ public:
     int32_t saveBackupRam(const char* path);
     int32_t loadBackupRam(const char* path);
 
-    // ==== sound_glue.cpp: sound chips and per-line mixing (filled by the sound work) ====
+    // ==== sound_glue.cpp: sound chips, YM2612 ports and timers, per-line mixing =========
 
+    // Starts the YM2612 at the sample rate and replays its shadowed registers,
+    // then the PSG and the PCM chip. 0, or 1 when the YM2612 cannot start (a
+    // chip array not shut down first, or no memory); the PSG and PCM are then
+    // left as they were. The YM2612 is one per process: a chip that another
+    // machine started is taken over. Every re-initialisation is shutdownFm
+    // followed by this.
     int32_t initSoundChips();
+    // Frees the YM2612 this machine started. Returns 0.
     int32_t shutdownFm();
+    // Writes every register of the shadow to the YM2612, each F-number after
+    // its own channel's latch. Returns 0.
+    int32_t replayFmRegisters();
+    // The YM2612 port write of the Z80 (0x4000-0x5FFF) and of the 68000
+    // (0xA04000-0xA05FFF): address bits 0-1 select the port.
     void writeFm(uint32_t address, uint32_t value);
+    // The status at even addresses, 0 at odd ones.
     uint32_t readFm(uint32_t address);
+    // Once per scan line, before the CPUs run: both timers advance one line.
     void tickFmTimers();
+    // The timers' periods in microseconds from the shadowed registers.
+    double fmTimerAPeriod() const;
+    double fmTimerBPeriod() const;
+    // Renders the samples [first, end) of the frame's buffers. Returns 0.
     int32_t mixSound(const SoundFrameDesc* sound, uint32_t first, uint32_t end);
 
     // ==== megacd_glue.cpp: Mega-CD side (filled by the Mega-CD work) ===================
@@ -343,6 +362,9 @@ private:
 
     // rom_loading.cpp
     int32_t takeImage(std::unique_ptr<uint8_t[]> image, int32_t size);
+
+    // sound_glue.cpp
+    void replayFmRegister(uint32_t part, uint32_t reg);
 
     bool constructed = false;
 };

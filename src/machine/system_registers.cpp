@@ -6,6 +6,7 @@
 
 #include "machine/machine.h"
 #include "machine/report.h"
+#include "sound/fm_synth.h"
 
 namespace vimo {
 
@@ -41,9 +42,12 @@ void Machine::writeByteSystem(uint32_t address, uint32_t byte) {
         z80Running = (byte & 1) != 0 ? 0 : 1;
     } else if (address == kZ80Reset) {
         // Writing 0 resets the YM2612 and the Z80 once; no reset is held.
-        // The YM2612 reset (FmSynth::reset of chip 0) joins here with the FM
-        // synthesiser.
-        if (byte == 0) resetZ80();
+        // The Z80 may write it itself through its window: its core then
+        // finishes that instruction, resets and ends the slice.
+        if (byte == 0) {
+            FmSynth::reset(0);
+            resetZ80();
+        }
     } else if (inGateArray(address)) {
         writeByteGateArray(address, byte);
     } else if (address >= kBankRegistersLow && address <= kBankRegistersHigh) {
