@@ -2,78 +2,31 @@
 // tests/programs/z80/zeta_bench_driver.asm), driven as the console drives its
 // Z80: 262 line slices of 227 cycles per frame with the previous slice's
 // overrun paid back, and one interrupt per frame. The bus behind 0x2000 is a
-// small stand-in for the console's: RAM mirror, YM2612 registers and status,
-// bank register, PSG and a bank window onto a ROM image.
+// small stand-in for the console's (console_bus.h).
 //
 // Prints the emulated T-states per host second and the ratio to a real Z80
 // at 3.579545 MHz.
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
+#include "console_bus.h"
 #include "z80/zeta/zeta.h"
 #include "zeta_bench_programs.h"
 
 namespace {
 
-constexpr double kRealZ80Hz = 3579545.0;
-constexpr int kLinesPerFrame = 262;
-constexpr int kInterruptLine = 224;
-constexpr uint32_t kCyclesPerLine = 227;
+using vimo::bench::consoleBus;
+using vimo::bench::kCyclesPerLine;
+using vimo::bench::kInterruptLine;
+using vimo::bench::kLinesPerFrame;
+using vimo::bench::kRealZ80Hz;
 
-struct ConsoleBus {
-    std::vector<uint8_t>* ram = nullptr;
-    std::vector<uint8_t> rom = std::vector<uint8_t>(0x80000);
-    std::array<uint8_t, 512> ymRegisters{};
-    uint16_t ymAddress = 0;
-    uint32_t bank = 0;
-    uint8_t psg = 0;
-    uint64_t accesses = 0;
-    uint64_t keyOns = 0;
-    uint64_t dacSamples = 0;
-    uint64_t psgWrites = 0;
-};
+uint32_t consoleRead(uint32_t address, const vimo::Z80MemRange*) { return consoleBus().read(address); }
 
-ConsoleBus bus;
-
-uint32_t consoleRead(uint32_t address, const vimo::Z80MemRange*) {
-    ++bus.accesses;
-    if (address < 0x4000) {
-        return (*bus.ram)[address & 0x1FFF];
-    }
-    if (address < 0x6000) {
-        return 0x00;  // YM2612 status: never busy, no timer overflow
-    }
-    if (address >= 0x8000) {
-        return bus.rom[((bus.bank << 15) | (address & 0x7FFF)) % bus.rom.size()];
-    }
-    return 0xFF;
-}
-
-void consoleWrite(uint32_t address, uint32_t value, const vimo::Z80MemRange*) {
-    ++bus.accesses;
-    const auto byte = static_cast<uint8_t>(value);
-    if (address < 0x4000) {
-        (*bus.ram)[address & 0x1FFF] = byte;
-    } else if (address < 0x6000) {
-        const uint32_t port = address & 3;
-        if ((port & 1) == 0) {
-            bus.ymAddress = static_cast<uint16_t>(((port & 2) << 7) | byte);
-        } else {
-            bus.ymRegisters[bus.ymAddress] = byte;
-            bus.keyOns += bus.ymAddress == 0x28 && (byte & 0xF0) != 0 ? 1 : 0;
-            bus.dacSamples += bus.ymAddress == 0x2A ? 1 : 0;
-        }
-    } else if (address < 0x6100) {
-        bus.bank = ((bus.bank >> 1) | ((byte & 1u) << 8)) & 0x1FF;
-    } else if (address == 0x7F11) {
-        bus.psg = byte;
-        ++bus.psgWrites;
-    }
-}
+void consoleWrite(uint32_t address, uint32_t value, const vimo::Z80MemRange*) { consoleBus().write(address, value); }
 
 const vimo::Z80MemRange kReads[] = {vimo::Z80MemRange::reader(0x2000, 0xFFFF, consoleRead),
                                     vimo::Z80MemRange::end()};
@@ -103,10 +56,8 @@ int main() {
     std::vector<uint8_t> ram(0x2000, 0);
     const auto program = vimo::programs::zeta_bench_driver();
     std::copy(program.begin(), program.end(), ram.begin());
+    vimo::bench::ConsoleBus& bus = consoleBus();
     bus.ram = &ram;
-    for (size_t i = 0; i < bus.rom.size(); ++i) {
-        bus.rom[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
-    }
 
     vimo::ZetaCore core;
     core.context.base = ram.data();
@@ -118,7 +69,7 @@ int main() {
     runFrames(core, 60);  // warm up: the driver's set-up and a second of play
 
     constexpr int kFrames = 3000;  // 50 emulated seconds per round
-    bus.keyOns = bus.dacSamples = bus.psgWrites = bus.accesses = 0;
+    bus.clearCounts();
     double best = 0;
     uint64_t tStates = 0;
     for (int round = 0; round < 5; ++round) {

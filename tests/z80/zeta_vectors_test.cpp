@@ -11,178 +11,22 @@
 // nothing and counts nothing.
 //
 // The file is read from the directory in $VIMO_Z80_TESTDATA when that is set,
-// otherwise from the shared test data.
+// otherwise from the shared test data (z80_vectors.h).
 #include <gtest/gtest.h>
-#include <zlib.h>
 
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "z80/zeta/zeta.h"
+#include "z80_vectors.h"
 #include "zeta_opcodes.h"
 
 namespace vimo::test {
 namespace {
-
-// ---- a small JSON reader for the case lines ----------------------------------
-
-struct Json {
-    enum class Type { null, number, string, array, object } type = Type::null;
-    int64_t number = 0;
-    std::string text;
-    std::vector<Json> items;
-    std::vector<std::pair<std::string, Json>> fields;
-
-    const Json* find(std::string_view key) const {
-        for (const auto& [name, value] : fields) {
-            if (name == key) {
-                return &value;
-            }
-        }
-        return nullptr;
-    }
-    int64_t operator[](std::string_view key) const {
-        const Json* value = find(key);
-        return value != nullptr ? value->number : 0;
-    }
-};
-
-class JsonReader {
-public:
-    explicit JsonReader(std::string_view text) : text_(text) {}
-
-    bool parse(Json& out) {
-        ok_ = true;
-        value(out);
-        skipSpace();
-        return ok_ && pos_ == text_.size();
-    }
-
-private:
-    void skipSpace() {
-        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_])) != 0) {
-            ++pos_;
-        }
-    }
-    bool accept(char c) {
-        skipSpace();
-        if (pos_ < text_.size() && text_[pos_] == c) {
-            ++pos_;
-            return true;
-        }
-        return false;
-    }
-    void string(std::string& out) {
-        if (!accept('"')) {
-            ok_ = false;
-            return;
-        }
-        while (pos_ < text_.size() && text_[pos_] != '"') {
-            out.push_back(text_[pos_++]);  // the case files use no escapes
-        }
-        ok_ = ok_ && accept('"');
-    }
-    void value(Json& out) {
-        skipSpace();
-        if (!ok_ || pos_ >= text_.size()) {
-            ok_ = false;
-            return;
-        }
-        const char c = text_[pos_];
-        if (c == '{') {
-            out.type = Json::Type::object;
-            ++pos_;
-            if (accept('}')) {
-                return;
-            }
-            do {
-                std::pair<std::string, Json> field;
-                string(field.first);
-                ok_ = ok_ && accept(':');
-                value(field.second);
-                out.fields.push_back(std::move(field));
-            } while (ok_ && accept(','));
-            ok_ = ok_ && accept('}');
-        } else if (c == '[') {
-            out.type = Json::Type::array;
-            ++pos_;
-            if (accept(']')) {
-                return;
-            }
-            do {
-                out.items.emplace_back();
-                value(out.items.back());
-            } while (ok_ && accept(','));
-            ok_ = ok_ && accept(']');
-        } else if (c == '"') {
-            out.type = Json::Type::string;
-            string(out.text);
-        } else if (c == '-' || std::isdigit(static_cast<unsigned char>(c)) != 0) {
-            out.type = Json::Type::number;
-            const bool negative = c == '-';
-            if (negative) {
-                ++pos_;
-            }
-            int64_t n = 0;
-            while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_])) != 0) {
-                n = n * 10 + (text_[pos_++] - '0');
-            }
-            out.number = negative ? -n : n;
-        } else if (text_.substr(pos_, 4) == "null") {
-            pos_ += 4;
-        } else if (text_.substr(pos_, 4) == "true") {
-            out.type = Json::Type::number;
-            out.number = 1;
-            pos_ += 4;
-        } else if (text_.substr(pos_, 5) == "false") {
-            out.type = Json::Type::number;
-            pos_ += 5;
-        } else {
-            ok_ = false;
-        }
-    }
-
-    std::string_view text_;
-    size_t pos_ = 0;
-    bool ok_ = true;
-};
-
-// ---- the instruction a case names ----------------------------------------------
-
-// "ED B0 0012" or "DD CB __ 46 0003": the opcode bytes (the displacement of
-// the index-bit forms is "__"), then the case number.
-struct Opcode {
-    int prefix = 0;     // 0, 0xCB, 0xDD, 0xED, 0xFD
-    bool indexBit = false;  // DD CB / FD CB
-    int op = 0;         // the opcode byte after the prefixes (the fourth byte for DD CB)
-};
-
-Opcode opcodeOf(const std::string& name) {
-    std::istringstream in(name);
-    std::vector<std::string> tokens;
-    for (std::string token; in >> token;) {
-        tokens.push_back(token);
-    }
-    tokens.pop_back();  // the case number
-    Opcode result;
-    auto hex = [](const std::string& s) { return static_cast<int>(std::strtol(s.c_str(), nullptr, 16)); };
-    if (tokens.size() == 1) {
-        result.op = hex(tokens[0]);
-    } else {
-        result.prefix = hex(tokens[0]);
-        result.indexBit = tokens.size() == 4;
-        result.op = hex(tokens.back());
-    }
-    return result;
-}
 
 bool implementedByZeta(const Opcode& o) {
     switch (o.prefix) {
@@ -207,11 +51,7 @@ enum Field : unsigned {
     kFieldCycles = 1u << 2,
 };
 
-struct Case {
-    const Json& initial;
-    const Json& final;
-    const Opcode& opcode;
-};
+using Case = VectorCase;
 
 // One behaviour in which the core deliberately differs from the chip.
 struct Mask {
@@ -221,17 +61,6 @@ struct Mask {
     unsigned fields;  // other fields not compared
     const char* reason;
 };
-
-bool isUnprefixed(const Case& c, int op) { return c.opcode.prefix == 0 && c.opcode.op == op; }
-
-uint8_t initialByte(const Case& c, int64_t address) {
-    for (const Json& pair : c.initial.find("ram")->items) {
-        if (pair.items[0].number == address) {
-            return static_cast<uint8_t>(pair.items[1].number);
-        }
-    }
-    return 0;
-}
 
 const Mask kMasks[] = {
     {"bits 3 and 5 of F", [](const Case&) { return true; }, kFlag3 | kFlag5, 0,
@@ -266,7 +95,7 @@ const Mask kMasks[] = {
      "HALT ends the run with its whole budget counted (0 here) instead of 4"},
     {"JR to itself",
      [](const Case& c) {
-         return isUnprefixed(c, 0x18) && initialByte(c, (c.initial["pc"] + 1) & 0xFFFF) == 0xFE;
+         return isUnprefixed(c, 0x18) && ramByte(c.initial, (c.initial["pc"] + 1) & 0xFFFF) == 0xFE;
      },
      0, kFieldCycles, "a JR with displacement -2 ends the run with its whole budget counted (0 here)"},
 };
@@ -284,13 +113,6 @@ constexpr size_t kMaskCount = sizeof(kMasks) / sizeof(kMasks[0]);
 //   further and 4 more T-states than the case says.
 
 // ---- running one case -----------------------------------------------------------------
-
-struct PortEvent {
-    uint8_t port;
-    uint8_t value;
-    char direction;
-    bool operator==(const PortEvent&) const = default;
-};
 
 struct PortBus {
     std::vector<PortEvent> expectedReads;  // values to answer, in order
@@ -326,7 +148,7 @@ public:
         const Json& final = *test.find("final");
         const Opcode opcode = opcodeOf(test.find("name")->text);
         const Case c{initial, final, opcode};
-        setUp(initial, test.find("ports"));
+        setUp(initial, test);
 
         std::ostringstream diff;
         const auto result = zetaRun(core_, 0);
@@ -393,12 +215,9 @@ public:
             const auto address = static_cast<size_t>(pair.items[0].number);
             compare("ram", memory_[address], pair.items[1].number);
         }
-        std::vector<PortEvent> expectedPorts;
-        if (const Json* ports = test.find("ports"); ports != nullptr) {
-            for (const Json& event : ports->items) {
-                expectedPorts.push_back({static_cast<uint8_t>(event.items[0].number),
-                                         static_cast<uint8_t>(event.items[1].number), event.items[2].text[0]});
-            }
+        std::vector<PortEvent> expectedPorts = portEventsOf(test);
+        for (PortEvent& event : expectedPorts) {
+            event.port &= 0xFF;  // the core presents the 8-bit port number alone
         }
         if (ports_.seen != expectedPorts) {
             diff << " port traffic differs";
@@ -407,7 +226,7 @@ public:
     }
 
 private:
-    void setUp(const Json& initial, const Json* ports) {
+    void setUp(const Json& initial, const Json& test) {
         // Clear what the previous case wrote, then load this one.
         for (size_t address : touched_) {
             memory_[address] = 0;
@@ -419,12 +238,9 @@ private:
             touched_.push_back(address);
         }
         ports_ = PortBus{};
-        if (ports != nullptr) {
-            for (const Json& event : ports->items) {
-                if (event.items[2].text == "r") {
-                    ports_.expectedReads.push_back({static_cast<uint8_t>(event.items[0].number),
-                                                    static_cast<uint8_t>(event.items[1].number), 'r'});
-                }
+        for (const PortEvent& event : portEventsOf(test)) {
+            if (event.direction == 'r') {
+                ports_.expectedReads.push_back(event);
             }
         }
         ZetaContext c{};
@@ -475,39 +291,15 @@ private:
     std::vector<Z80PortRange> portWrites_;
 };
 
-std::string casesPath() {
-    const char* dir = std::getenv("VIMO_Z80_TESTDATA");
-    std::string base = dir != nullptr && *dir != '\0' ? dir : VIMO_TESTDATA_DIR "/z80";
-    return base + "/z80-single-step.jsonl.gz";
-}
-
 TEST(ZetaVectors, EveryCaseOutsideTheMasksMatches) {
-    const std::string path = casesPath();
-    gzFile file = gzopen(path.c_str(), "rb");
-    ASSERT_NE(file, nullptr) << "cannot open " << path;
-
     VectorRunner runner;
     size_t maskHits[kMaskCount] = {};
     size_t cases = 0;
     size_t invalidCases = 0;
     size_t failures = 0;
     std::map<std::string, size_t> failuresByOpcode;
-    std::string line;
-    std::vector<char> buffer(1 << 16);
-    while (gzgets(file, buffer.data(), static_cast<int>(buffer.size())) != nullptr) {
-        line += buffer.data();
-        if (line.empty() || line.back() != '\n') {
-            if (gzeof(file) == 0) {
-                continue;  // a line longer than the buffer: keep reading
-            }
-        }
-        Json test;
-        const bool parsed = JsonReader(line).parse(test);
-        line.clear();
-        if (!parsed || test.type != Json::Type::object) {
-            ADD_FAILURE() << "unreadable case line after " << cases << " cases";
-            break;
-        }
+    std::string error;
+    const bool read = forEachVectorCase(vectorFilePath(VIMO_TESTDATA_DIR "/z80"), [&](const Json& test) {
         ++cases;
         bool invalid = false;
         const std::string diff = runner.check(test, maskHits, invalid);
@@ -519,8 +311,8 @@ TEST(ZetaVectors, EveryCaseOutsideTheMasksMatches) {
             }
             ++failuresByOpcode[name.substr(0, name.rfind(' '))];
         }
-    }
-    gzclose(file);
+    }, error);
+    EXPECT_TRUE(read) << error;
 
     std::printf("%zu cases: %zu compared with the chip, %zu checked as invalid for this core\n", cases,
                 cases - invalidCases, invalidCases);
