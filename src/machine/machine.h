@@ -19,6 +19,7 @@
 #include "sound/sn76496.h"
 #include "vdp/frame_buffer.h"
 #include "vdp/vdp.h"
+#include "z80/kite/kite.h"
 #include "z80/zeta/zeta.h"
 
 namespace vimo {
@@ -129,6 +130,7 @@ public:
     Cpu68000Tables subTables;       // sub 68000: filled by the Mega-CD work
     ZetaContext zetaContext{};      // copy of Z80 core 1's record: installs its map, moves its registers
     ZetaCore zetaCore;              // Z80 core 1 ("Zeta v1.0"): its record and run state
+    KiteCore kiteCore;              // Z80 core 2 ("Kite v1.0"): its record (map included) and run state
 
     // Z80 bus control and line state.
     uint32_t z80Bank = 0;           // 9 bits; window 0x8000-0xFFFF shows (z80Bank << 15) + low 15 bits
@@ -396,6 +398,12 @@ uint32_t z80ReadMemoryZeta(uint32_t address, const Z80MemRange* range);
 void z80WriteMemoryZeta(uint32_t address, uint32_t value, const Z80MemRange* range);
 uint32_t z80ReadPortZeta(uint32_t port, const Z80PortRange* range);
 void z80WritePortZeta(uint32_t port, uint32_t value, const Z80PortRange* range);
+// Core 2's memory and port handlers, forwarding the same way. The port is the
+// 16-bit address the instruction puts on the bus.
+uint32_t z80ReadMemoryKite(uint32_t address);
+void z80WriteMemoryKite(uint32_t address, uint32_t value);
+uint32_t z80ReadPortKite(uint32_t port);
+void z80WritePortKite(uint32_t port, uint32_t value);
 
 // ---- rom_loading.cpp: image files ---------------------------------------------------
 

@@ -89,4 +89,17 @@ void z80WritePortZeta(uint32_t port, uint32_t value, const Z80PortRange*) {
     globalMachine->z80WritePort(port, value & 0xFF);
 }
 
+uint32_t z80ReadMemoryKite(uint32_t address) {
+    return globalMachine->z80Read(address);
+}
+void z80WriteMemoryKite(uint32_t address, uint32_t value) {
+    globalMachine->z80Write(address, value & 0xFF);
+}
+uint32_t z80ReadPortKite(uint32_t port) {
+    return globalMachine->z80ReadPort(port);
+}
+void z80WritePortKite(uint32_t port, uint32_t value) {
+    globalMachine->z80WritePort(port, value & 0xFF);
+}
+
 }  // namespace vimo

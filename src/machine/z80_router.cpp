@@ -3,9 +3,7 @@
 // cores get the same map, the Z80 bus of z80_bus.cpp. Switching cores moves
 // the whole register state, so the sound program goes on where it was.
 //
-// Each operation has one branch per core. Core 2 ("Kite") joins with its own
-// branches in initZ80Cores, resetZ80, interruptZ80, runZ80, saveZ80State and
-// loadZ80State; until then selecting it changes nothing.
+// Each operation has one branch per core.
 #include "machine/machine.h"
 
 namespace vimo {
@@ -36,8 +34,9 @@ constexpr Z80PortRange kZetaPortWrite[] = {
     Z80PortRange::end(),
 };
 
-// The data-bus byte core 1 is given with the frame's interrupt.
+// The data-bus byte each core is given with the frame's interrupt.
 constexpr uint32_t kZetaFrameVector = 1;
+constexpr uint8_t kKiteFrameVector = 0xFF;
 
 // The budget of a slice of `cycles` after a previous slice that counted
 // `elapsed`: what that slice ran past its own budget is taken off this one.
@@ -53,7 +52,17 @@ bool paidBackBudget(uint32_t cycles, uint32_t elapsed, uint32_t& budget) {
 }  // namespace
 
 int32_t Machine::initZ80Cores() {
-    // Core 2 installs its map here first once it joins.
+    // Core 2: fetch, read and write pages on the Z80 RAM, the Z80 bus above it.
+    kiteBeginMemoryMap(kiteCore);
+    kiteMapFetchPages(kiteCore, 0x0000, kZ80RamSize - 1, z80Ram.get());
+    kiteAddReadRange(kiteCore, 0x0000, kZ80RamSize - 1, kKiteRangeMemory, z80Ram.get());
+    kiteAddReadRange(kiteCore, kZ80BusLow, kZ80BusHigh, kKiteRangeHandler, z80ReadMemoryKite);
+    kiteAddWriteRange(kiteCore, 0x0000, kZ80RamSize - 1, kKiteRangeMemory, z80Ram.get());
+    kiteAddWriteRange(kiteCore, kZ80BusLow, kZ80BusHigh, kKiteRangeHandler, z80WriteMemoryKite);
+    kiteSetPortReader(kiteCore, z80ReadPortKite);
+    kiteSetPortWriter(kiteCore, z80WritePortKite);
+    kiteEndMemoryMap(kiteCore);
+    kiteResetCpu(kiteCore);
 
     // Core 1: its record from a reset, then the memory image and the lists.
     zetaContext = ZetaContext{};
@@ -76,12 +85,16 @@ void Machine::resetZ80() {
     // Called from inside a run (the Z80 writing 0xA11200 through its window),
     // a core finishes the instruction in progress, then resets and ends the run.
     zetaResetCpu(zetaCore);
+    kiteResetCpu(kiteCore);
 }
 
 void Machine::interruptZ80() {
     switch (z80Core) {
     case kZetaCore:
         zetaInterrupt(zetaCore, kZetaFrameVector);
+        break;
+    case kKiteCore:
+        kiteRaiseIrq(kiteCore, kKiteFrameVector);
         break;
     default:
         break;
@@ -98,6 +111,14 @@ void Machine::runZ80(int32_t cycles) {
         // here: the program stays stopped there.
         if (paidBackBudget(slice, zetaTakeElapsed(zetaCore, 1), budget)) zetaRun(zetaCore, budget);
         break;
+    case kKiteCore: {
+        // The last run's count includes the acceptance cycles it owed, so an
+        // interrupt taken between slices is paid back like an overrun.
+        const int32_t done = kiteCyclesDone(kiteCore);
+        const uint32_t elapsed = done > 0 ? static_cast<uint32_t>(done) : 0;
+        if (paidBackBudget(slice, elapsed, budget)) kiteRun(kiteCore, static_cast<int32_t>(budget));
+        break;
+    }
     default:
         break;
     }
@@ -139,6 +160,31 @@ bool Machine::saveZ80State(uint32_t core, Z80RegisterState& state) {
         state.interruptVector = zetaCore.pendingVector;
         return true;
     }
+    case kKiteCore: {
+        const auto pair = [this](uint32_t index) { return static_cast<uint16_t>(kiteRegister(kiteCore, index)); };
+        state.af = pair(kKiteAF);  // in Z80 order, as the other pairs
+        state.bc = pair(kKiteBC);
+        state.de = pair(kKiteDE);
+        state.hl = pair(kKiteHL);
+        state.af2 = pair(kKiteAF2);
+        state.bc2 = pair(kKiteBC2);
+        state.de2 = pair(kKiteDE2);
+        state.hl2 = pair(kKiteHL2);
+        state.ix = pair(kKiteIX);
+        state.iy = pair(kKiteIY);
+        state.sp = pair(kKiteSP);
+        state.pc = pair(kKitePC);
+        const uint16_t ir = pair(kKiteIR);
+        state.i = static_cast<uint8_t>(ir >> 8);
+        state.r = static_cast<uint8_t>(ir);
+        state.iff1 = static_cast<uint8_t>(kiteRegister(kiteCore, kKiteIFF1));
+        state.iff2 = static_cast<uint8_t>(kiteRegister(kiteCore, kKiteIFF2));
+        state.interruptMode = static_cast<uint8_t>(kiteRegister(kiteCore, kKiteIM));
+        state.halted = static_cast<uint8_t>(kiteRegister(kiteCore, kKiteHalted));
+        state.interruptPending = static_cast<uint8_t>(kiteRegister(kiteCore, kKiteIrqLine));
+        state.interruptVector = static_cast<uint8_t>(kiteRegister(kiteCore, kKiteIrqVector));
+        return true;
+    }
     default:
         return false;
     }
@@ -171,9 +217,47 @@ bool Machine::loadZ80State(uint32_t core, const Z80RegisterState& state) {
         c.halted = state.halted != 0 ? 1 : 0;
         c.interruptPending = state.interruptPending != 0 ? 1 : 0;
         zetaLoadContext(zetaCore, &zetaContext);
-        zetaCore.pendingVector = state.interruptVector;  // kept beside the record
+        // A request left pending is the frame's interrupt: it goes on with
+        // the data byte this core is given for it (kept beside the record).
+        zetaCore.pendingVector =
+            state.interruptVector == kKiteFrameVector ? kZetaFrameVector : state.interruptVector;
         // Taking over, the core owes nothing for slices it ran before.
         zetaTakeElapsed(zetaCore, 1);
+        return true;
+    }
+    case kKiteCore: {
+        // The map stays the core's own; only registers are stored.
+        KiteCore& k = kiteCore;
+        kiteStoreRegister(k, kKiteAF, state.af);
+        kiteStoreRegister(k, kKiteBC, state.bc);
+        kiteStoreRegister(k, kKiteDE, state.de);
+        kiteStoreRegister(k, kKiteHL, state.hl);
+        kiteStoreRegister(k, kKiteAF2, state.af2);
+        kiteStoreRegister(k, kKiteBC2, state.bc2);
+        kiteStoreRegister(k, kKiteDE2, state.de2);
+        kiteStoreRegister(k, kKiteHL2, state.hl2);
+        kiteStoreRegister(k, kKiteIX, state.ix);
+        kiteStoreRegister(k, kKiteIY, state.iy);
+        kiteStoreRegister(k, kKiteSP, state.sp);
+        kiteStoreRegister(k, kKitePC, state.pc);
+        kiteStoreRegister(k, kKiteIR, static_cast<uint32_t>((state.i << 8) | state.r));
+        kiteStoreRegister(k, kKiteIFF1, state.iff1);
+        kiteStoreRegister(k, kKiteIFF2, state.iff2);
+        kiteStoreRegister(k, kKiteIM, state.interruptMode <= 2 ? state.interruptMode : 0);
+        kiteStoreRegister(k, kKiteHalted, state.halted);
+        // Taking over, the core owes nothing: neither acceptance cycles nor
+        // the overrun of a run it made before an earlier switch.
+        k.context.owedCycles = 0;
+        k.cyclesBudget = 0;
+        k.cyclesLeft = 0;
+        k.eiSavedCycles = 0;
+        // A request left pending is the frame's interrupt: it goes on with the
+        // data byte this core is given for it. Allowed by IFF1, it is accepted
+        // now, as core 1 would take it at the start of its next run.
+        const uint8_t vector = state.interruptVector == kZetaFrameVector ? kKiteFrameVector : state.interruptVector;
+        kiteLowerIrq(k);
+        kiteStoreRegister(k, kKiteIrqVector, vector);
+        if (state.interruptPending != 0) kiteRaiseIrq(k, vector);
         return true;
     }
     default:

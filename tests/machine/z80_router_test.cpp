@@ -395,5 +395,182 @@ TEST_F(Z80State, AMissingCoreGivesAndTakesNothing) {
     EXPECT_EQ(registers().pc, before.pc);
 }
 
+// ---- Core 2 ---------------------------------------------------------------------------------------
+
+class Z80RouterCoreTwo : public Z80State {
+protected:
+    Z80RouterCoreTwo() { EXPECT_EQ(machine->selectZ80Core(kKiteCore), 0); }
+    uint32_t kite(uint32_t index) const { return kiteRegister(machine->kiteCore, index); }
+    int32_t counted() const { return kiteCyclesDone(machine->kiteCore); }
+};
+
+TEST_F(Z80RouterCoreTwo, RunsOnTheSameZ80Bus) {
+    ASSERT_EQ(machine->z80Core, kKiteCore);
+    machine->z80Ram[0x1100] = 0x3C;
+    load(0x0000, {
+        0x3A, 0x00, 0x31,  // LD A,(0x3100): the mirror of 0x1100
+        0x32, 0x00, 0x12,  // LD (0x1200),A
+        0x3E, 0x2B,        // LD A,0x2B
+        0x32, 0x00, 0x40,  // LD (0x4000),A: YM2612 part I register number
+        0x3E, 0x80,        // LD A,0x80
+        0x32, 0x01, 0x40,  // LD (0x4001),A: its data
+        0xDB, 0x10,        // IN A,(0x10): no port answers
+        0x32, 0x01, 0x12,  // LD (0x1201),A
+        0xC3, 0x00, 0x3F,  // JP 0x3F00: on through the RAM mirror
+    });
+    load(0x1F00, {0x18, 0xFE});  // JR $, run at 0x3F00
+    release();
+    slices(1);
+    EXPECT_EQ(machine->z80Ram[0x1200], 0x3C);
+    EXPECT_EQ(machine->fmShadow[0][0x2B], 0x80);
+    EXPECT_EQ(machine->z80Ram[0x1201], 0xFF);
+    EXPECT_EQ(kite(kKitePC), 0x3F00u) << "running from the RAM mirror";
+    EXPECT_EQ(registers().pc, 0u) << "core 1 stood still";
+}
+
+TEST_F(Z80RouterCoreTwo, SlicesPayBackTheOverrunAndTheAcceptanceCycles) {
+    load(0x0000, {
+        0xED, 0x56,                          // IM 1
+        0x31, 0x00, 0x10,                    // LD SP,0x1000
+        0xFB,                                // EI
+        0xDD, 0xE3, 0xDD, 0xE3, 0xDD, 0xE3,  // 6: EX (SP),IX three times (23 cycles each)
+        0xC3, 0x06, 0x00,                    // JP 6
+    });
+    load(0x0038, {0xFB, 0xED, 0x4D});  // EI, RETI
+    release();
+    constexpr int32_t kLongestOverrun = 22;
+    constexpr int32_t kAcceptance = 13;
+    int shortened = 0;
+    int accepted = 0;
+    for (int i = 0; i < 400; ++i) {
+        bool interrupt = false;
+        if (i % 100 == 50) {
+            machine->interruptZ80();  // accepted at once; its 13 cycles counted by the next slice
+            interrupt = true;
+            ++accepted;
+        }
+        const int32_t before = counted();
+        const int32_t budget = before > kSlice ? kSlice - (before - kSlice) : kSlice;
+        machine->runZ80(kSlice);
+        const int32_t now = counted() - (interrupt ? kAcceptance : 0);
+        ASSERT_GE(now, budget) << "slice " << i;
+        ASSERT_LE(now, budget + kLongestOverrun) << "slice " << i;
+        if (budget < kSlice) ++shortened;
+    }
+    EXPECT_EQ(accepted, 4);
+    EXPECT_GT(shortened, 100);
+}
+
+TEST_F(Z80RouterCoreTwo, TheFramesInterruptComesWithDataByteFF) {
+    load(0x0000, {
+        0xED, 0x5E,        // IM 2
+        0x3E, 0x12,        // LD A,0x12
+        0xED, 0x47,        // LD I,A
+        0x31, 0x00, 0x10,  // LD SP,0x1000
+        0xFB,              // EI
+        0x76,              // 10: HALT
+        0x18, 0xFD,        // JR 10
+    });
+    setWord(0x1201, 0x0150);  // the vector for data byte 1
+    setWord(0x12FF, 0x0160);  // the vector for data byte 0xFF
+    load(0x0150, {0x3E, 0xA1, 0x32, 0x00, 0x13, 0x18, 0xFE});
+    load(0x0160, {0x3E, 0xFF, 0x32, 0x00, 0x13, 0x18, 0xFE});
+    release();
+    slices(2);
+    ASSERT_EQ(kite(kKiteHalted), 1u);
+    machine->interruptZ80();
+    slices(1);
+    EXPECT_EQ(machine->z80Ram[0x1300], 0xFF);
+}
+
+TEST_F(Z80RouterCoreTwo, AResetTheZ80AsksForItselfEndsTheSliceWithAWholeReset) {
+    load(0x0000, {
+        0x31, 0x00, 0x1E,  // LD SP,0x1E00 (10 cycles)
+        0x01, 0x34, 0x12,  // LD BC,0x1234 (10)
+        0xAF,              // XOR A (4)
+        0x32, 0x00, 0x92,  // LD (0x9200),A (13): 68000 0xA11200 with bank 0x142
+        0x3E, 0x55,        // LD A,0x55
+        0x32, 0x00, 0x13,  // LD (0x1300),A
+        0x18, 0xFE,        // JR $
+    });
+    setBank(0x142);
+    release();
+    slices(1);
+    EXPECT_EQ(kite(kKitePC), 0u);
+    EXPECT_EQ(kite(kKiteSP), 0u);
+    EXPECT_EQ(kite(kKiteBC), 0u);
+    EXPECT_EQ(kite(kKiteAF), 0x0040u);
+    EXPECT_EQ(machine->z80Ram[0x1300], 0x00) << "the instruction after the reset never ran";
+    EXPECT_EQ(counted(), 10 + 10 + 4 + 13) << "the slice counted what ran, up to the reset";
+    slices(1);
+    EXPECT_EQ(counted(), 10 + 10 + 4 + 13) << "the next slice starts the program again";
+    EXPECT_EQ(kite(kKitePC), 0u);
+}
+
+TEST_F(Z80RouterCoreTwo, AResetResetsBothCores) {
+    load(0x0000, {0x01, 0x34, 0x12, 0x18, 0xFE});  // LD BC,0x1234; JR $
+    release();
+    slices(1);
+    ASSERT_EQ(kite(kKiteBC), 0x1234u);
+    machine->resetZ80();
+    EXPECT_EQ(kite(kKiteBC), 0u);
+    EXPECT_EQ(kite(kKitePC), 0u);
+    EXPECT_EQ(kite(kKiteIX), 0xFFFFu);
+    EXPECT_EQ(machine->z80Core, kKiteCore) << "the choice of core stays";
+}
+
+TEST_F(Z80RouterCoreTwo, TakesAWholeRegisterStateAndGivesItBack) {
+    const Z80RegisterState s = sample();
+    ASSERT_TRUE(machine->loadZ80State(kKiteCore, s));
+    Z80RegisterState back;
+    ASSERT_TRUE(machine->saveZ80State(kKiteCore, back));
+    EXPECT_EQ(back, s);
+    EXPECT_EQ(machine->kiteCore.context.fetchPages[0x00], machine->z80Ram.get()) << "the map stays the core's own";
+    EXPECT_EQ(counted(), 0) << "taking the program over, the core owes nothing";
+}
+
+// A change of cores carries everything core 1 held, its pending frame
+// interrupt with the data byte core 2 is given for it; back on core 1 the
+// same state returns.
+TEST_F(Z80RouterCoreTwo, SwitchingMovesTheWholeStateBothWays) {
+    ASSERT_EQ(machine->selectZ80Core(kZetaCore), 0);
+    test::putZ80Program(*machine, programs::z80side_registers());
+    release();
+    slices(2);
+    machine->interruptZ80();  // interrupts are off: it stays pending
+    Z80RegisterState onZeta;
+    ASSERT_TRUE(machine->saveZ80State(kZetaCore, onZeta));
+    ASSERT_EQ(onZeta.interruptPending, 1u);
+
+    ASSERT_EQ(machine->selectZ80Core(kKiteCore), 0);
+    Z80RegisterState onKite;
+    ASSERT_TRUE(machine->saveZ80State(kKiteCore, onKite));
+    Z80RegisterState expected = onZeta;
+    expected.interruptVector = 0xFF;
+    EXPECT_EQ(onKite, expected);
+
+    ASSERT_EQ(machine->selectZ80Core(kZetaCore), 0);
+    Z80RegisterState back;
+    ASSERT_TRUE(machine->saveZ80State(kZetaCore, back));
+    EXPECT_EQ(back, onZeta) << "the frame's data byte is core 1's own again, so IM 2 finds its vector";
+}
+
+TEST_F(Z80RouterCoreTwo, APendingRequestAllowedByIff1IsAcceptedAsItMoves) {
+    load(0x0200, {0x18, 0xFE});  // JR $
+    setWord(0x1220, 0x0300);     // the vector for data byte 0x20
+    load(0x0300, {0x3E, 0xB2, 0x32, 0x00, 0x13, 0x18, 0xFE});  // LD A,0xB2; LD (0x1300),A; JR $
+    Z80RegisterState s = sample();
+    s.pc = 0x0200;
+    s.iff1 = 1;
+    s.iff2 = 1;
+    s.interruptPending = 1;
+    ASSERT_TRUE(machine->loadZ80State(kKiteCore, s));
+    EXPECT_EQ(kite(kKitePC), 0x0300u);
+    EXPECT_EQ(word(0x1DFE), 0x0200u) << "the return address";
+    release();
+    slices(1);
+    EXPECT_EQ(machine->z80Ram[0x1300], 0xB2);
+}
+
 }  // namespace
 }  // namespace vimo

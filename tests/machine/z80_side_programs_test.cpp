@@ -282,6 +282,84 @@ TEST_F(Z80Programs, ASoundDriverPlaysOncePerFrameAndStreamsSamplesBetween) {
     EXPECT_TRUE(dac == sample((next - 1) & 0xFF) || dac == sample(next & 0xFF)) << int{dac};
 }
 
+// ---- Switching cores ----------------------------------------------------------------------------
+
+// What a frame of the sound driver leaves behind, read from its results.
+struct DriverProgress {
+    uint16_t interrupts;
+    uint16_t played;
+    uint8_t note;
+    uint16_t samples;
+};
+
+DriverProgress progressOf(const Machine& machine) {
+    return {z80Word(machine, 0), z80Word(machine, 2), z80Byte(machine, 4), z80Word(machine, 6)};
+}
+
+// One frame of the driver went as it should: one interrupt, the next note
+// played with its F-numbers, block and PSG period, samples streamed between.
+void expectOneFrameOfPlay(const Machine& machine, const DriverProgress& before, const DriverProgress& after) {
+    EXPECT_EQ(after.interrupts, static_cast<uint16_t>(before.interrupts + 1));
+    EXPECT_EQ(after.played, static_cast<uint16_t>(before.played + 1)) << "one note per frame";
+    ASSERT_EQ(after.note, (before.note + 1) & 7) << "the next note of the eight";
+    EXPECT_GT(static_cast<uint16_t>(after.samples - before.samples), 100u) << "samples stream between the frames";
+    for (uint32_t channel = 0; channel < 3; ++channel) {
+        EXPECT_EQ(machine.fmShadow[0][0xA4 + channel], (4 << 3) | (kFNumbers[after.note] >> 8)) << channel;
+        EXPECT_EQ(machine.fmShadow[0][0xA0 + channel], kFNumbers[after.note] & 0xFF) << channel;
+    }
+    EXPECT_EQ(machine.psg.registers[0], kPsgPeriods[after.note]);
+}
+
+TEST_F(Z80Programs, SwitchingCoresWhileASoundProgramRunsTheProgramGoesOn) {
+    auto image = test::z80Cartridge(programs::machine_z80_host(), programs::z80side_sound_driver(), 0x60000);
+    for (uint32_t i = 0; i < 256; ++i) image[kSamplesAt + i] = sample(i);
+    load(image);
+    runUntilStarted();
+    run(2);
+    ASSERT_EQ(machine->z80Core, kZetaCore);
+    ASSERT_GT(z80Word(*machine, 2), 0u) << "the driver plays on core 1";
+
+    // Between frames, as the menu switches: 2, 1, 2, 1 ... and twice in a row
+    // at the end (2, then 1 and straight back to 2 before the next frame).
+    const uint32_t order[] = {kKiteCore, kZetaCore, kKiteCore, kZetaCore, kKiteCore, kZetaCore, kKiteCore};
+    for (uint32_t core : order) {
+        const DriverProgress before = progressOf(*machine);
+        ASSERT_EQ(machine->selectZ80Core(core), 0);
+        ASSERT_EQ(machine->z80Core, core);
+        run(1);
+        expectOneFrameOfPlay(*machine, before, progressOf(*machine));
+    }
+    ASSERT_EQ(machine->selectZ80Core(kZetaCore), 0);
+    ASSERT_EQ(machine->selectZ80Core(kKiteCore), 0);
+    for (int frame = 0; frame < 4; ++frame) {
+        const DriverProgress before = progressOf(*machine);
+        run(1);
+        expectOneFrameOfPlay(*machine, before, progressOf(*machine));
+    }
+    const uint32_t next = z80Word(*machine, 8);
+    ASSERT_EQ(next & 0xFF00, 0x8000u) << "the sample pointer stayed in the window";
+    const uint8_t dac = static_cast<uint8_t>(machine->fmShadow[0][0x2A]);
+    EXPECT_TRUE(dac == sample((next - 1) & 0xFF) || dac == sample(next & 0xFF)) << int{dac};
+}
+
+TEST_F(Z80Programs, ASoundDriverPlaysOnCoreTwoFromTheStart) {
+    ASSERT_EQ(machine->selectZ80Core(kKiteCore), 0);
+    auto image = test::z80Cartridge(programs::machine_z80_host(), programs::z80side_sound_driver(), 0x60000);
+    for (uint32_t i = 0; i < 256; ++i) image[kSamplesAt + i] = sample(i);
+    load(image);
+    ASSERT_EQ(machine->z80Core, kKiteCore) << "loading a cartridge keeps the core";
+    runUntilStarted();
+    run(2);
+    ASSERT_GT(z80Word(*machine, 2), 0u);
+    for (int frame = 0; frame < 8; ++frame) {
+        const DriverProgress before = progressOf(*machine);
+        run(1);
+        expectOneFrameOfPlay(*machine, before, progressOf(*machine));
+    }
+    EXPECT_EQ(machine->fmShadow[0][0x2B], 0x80) << "DAC on";
+    EXPECT_EQ(machine->fmShadow[1][0xB4], 0xC0) << "part II: channel 4 on both speakers";
+}
+
 // ---- vimo-headless -------------------------------------------------------------------------------
 
 TEST_F(Z80Programs, HeadlessRunnerWithZeta) {
@@ -289,6 +367,23 @@ TEST_F(Z80Programs, HeadlessRunnerWithZeta) {
     const std::string rom = folder.write(
         "z80_backdrop.bin", test::z80Cartridge(programs::machine_z80_backdrop(), programs::z80side_backdrop()));
     const char* argv[] = {"vimo-headless", "--rom", rom.c_str(), "--frames", "6", "--z80", "zeta"};
+    headless::Options options;
+    ASSERT_EQ(headless::parseOptions(7, argv, options), "");
+    headless::RunResult result;
+    std::string error;
+    ASSERT_EQ(headless::run(options, result, error), headless::kRunOk) << error;
+    ASSERT_EQ(result.picture.size(), 320u * 224u);
+    // The Z80 wrote CRAM colour 0 as 0x00EE: red 7, green 7, blue 0.
+    const uint16_t yellow = rgb565(0x00EE);
+    EXPECT_TRUE(std::all_of(result.picture.begin(), result.picture.end(),
+                            [&](uint16_t pixel) { return pixel == yellow; }));
+}
+
+TEST_F(Z80Programs, HeadlessRunnerWithKite) {
+    machine.reset();  // the runner builds its own machine
+    const std::string rom = folder.write(
+        "z80_backdrop.bin", test::z80Cartridge(programs::machine_z80_backdrop(), programs::z80side_backdrop()));
+    const char* argv[] = {"vimo-headless", "--rom", rom.c_str(), "--frames", "6", "--z80", "kite"};
     headless::Options options;
     ASSERT_EQ(headless::parseOptions(7, argv, options), "");
     headless::RunResult result;

@@ -206,9 +206,11 @@ void kiteLoadContext(KiteCore& core, const KiteContext* source);
 // then end, then kiteResetCpu.
 void kiteBeginMemoryMap(KiteCore& core);
 void kiteMapFetchPages(KiteCore& core, uint16_t low, uint16_t high, uint8_t* memory);
-// `target` is the handler for type 1 and the host memory holding address low
-// for type 0. At most 63 ranges per side: the last slot is kept for the
-// catch-all, and a range that finds no slot is not added.
+// The last argument is the handler of a type 1 range or the host memory
+// holding address low of a type 0 range; what is passed decides the range's
+// type (null memory makes a range that answers like the default handlers).
+// At most 63 ranges per side: the last slot is kept for the catch-all, and a
+// range that finds no slot is not added.
 void kiteAddReadRange(KiteCore& core, uint16_t low, uint16_t high, uint32_t type, KiteReadHandler handler);
 void kiteAddReadRange(KiteCore& core, uint16_t low, uint16_t high, uint32_t type, uint8_t* memory);
 void kiteAddWriteRange(KiteCore& core, uint16_t low, uint16_t high, uint32_t type, KiteWriteHandler handler);

@@ -58,10 +58,15 @@ void dispatch(KiteCore& k) {
     } while (instructionBoundary(k));
 }
 
+// Saturated to the 32-bit result (a budget near its top, or cycles a handler
+// added or took away, could leave it).
 int32_t cyclesDone(const KiteCore& k) {
     const int64_t done = k.cyclesBudget - kite::realCyclesLeft(k);
     if (done > std::numeric_limits<int32_t>::max()) {
         return std::numeric_limits<int32_t>::max();
+    }
+    if (done < std::numeric_limits<int32_t>::min()) {
+        return std::numeric_limits<int32_t>::min();
     }
     return static_cast<int32_t>(done);
 }
