@@ -5,17 +5,13 @@
 // slices of 227 cycles per frame with the previous slice's overrun paid
 // back, and one interrupt per frame. The bus behind 0x2000 is the stand-in of
 // console_bus.h.
-//
-// Prints the emulated T-states per host second and the ratio to a real Z80
-// at 3.579545 MHz.
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "console_bus.h"
+#include "measure.h"
 #include "z80/kite/kite.h"
 #include "zeta_bench_programs.h"
 
@@ -25,7 +21,6 @@ using vimo::bench::consoleBus;
 using vimo::bench::kCyclesPerLine;
 using vimo::bench::kInterruptLine;
 using vimo::bench::kLinesPerFrame;
-using vimo::bench::kRealZ80Hz;
 
 uint32_t consoleRead(uint32_t address) { return consoleBus().read(address); }
 
@@ -53,8 +48,7 @@ int main() {
     std::vector<uint8_t> ram(0x2000, 0);
     const auto program = vimo::programs::zeta_bench_driver();
     std::copy(program.begin(), program.end(), ram.begin());
-    vimo::bench::ConsoleBus& bus = consoleBus();
-    bus.ram = &ram;
+    consoleBus().ram = &ram;
 
     auto core = std::make_unique<vimo::KiteCore>();
     vimo::kiteBeginMemoryMap(*core);
@@ -66,25 +60,6 @@ int main() {
     vimo::kiteEndMemoryMap(*core);
     vimo::kiteResetCpu(*core);
 
-    runFrames(*core, 60);  // warm up: the driver's set-up and a second of play
-
-    constexpr int kFrames = 3000;  // 50 emulated seconds per round
-    bus.clearCounts();
-    double best = 0;
-    uint64_t tStates = 0;
-    for (int round = 0; round < 5; ++round) {
-        const auto start = std::chrono::steady_clock::now();
-        tStates = runFrames(*core, kFrames);
-        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-        best = std::max(best, static_cast<double>(tStates) / seconds.count());
-    }
-    constexpr double kFramesRun = 5.0 * kFrames;
-    std::printf("kite: %llu T-states per round of %d frames; per frame %.0f bus handler calls, "
-                "%.1f key-ons, %.0f DAC samples, %.1f PSG writes\n",
-                static_cast<unsigned long long>(tStates), kFrames, static_cast<double>(bus.accesses) / kFramesRun,
-                static_cast<double>(bus.keyOns) / kFramesRun, static_cast<double>(bus.dacSamples) / kFramesRun,
-                static_cast<double>(bus.psgWrites) / kFramesRun);
-    std::printf("kite: %.1f million emulated T-states per host second\n", best / 1e6);
-    std::printf("kite: %.0fx a real 3.58 MHz Z80 (goal: at least 200x)\n", best / kRealZ80Hz);
+    vimo::bench::measure("kite", [&](int frames) { return runFrames(*core, frames); });
     return 0;
 }

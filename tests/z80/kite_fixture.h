@@ -12,18 +12,9 @@
 #include <vector>
 
 #include "z80/kite/kite.h"
+#include "z80_test_names.h"
 
 namespace vimo::test {
-
-// Flag bits as the Z80 documents them, spelled out for the expectations.
-inline constexpr uint8_t kC = 0x01;
-inline constexpr uint8_t kN = 0x02;
-inline constexpr uint8_t kPV = 0x04;
-inline constexpr uint8_t kF3 = 0x08;
-inline constexpr uint8_t kH = 0x10;
-inline constexpr uint8_t kF5 = 0x20;
-inline constexpr uint8_t kZ = 0x40;
-inline constexpr uint8_t kS = 0x80;
 
 class KiteTest : public ::testing::Test {
 protected:

@@ -13,18 +13,7 @@
 namespace vimo::test {
 namespace {
 
-// Opcodes used below.
-constexpr uint8_t kNop = 0x00;
-constexpr uint8_t kHalt = 0x76;
-constexpr uint8_t kDi = 0xF3;
-constexpr uint8_t kEi = 0xFB;
-constexpr uint8_t kIncA = 0x3C;
-constexpr uint8_t kEd = 0xED;
-constexpr uint8_t kIm0 = 0x46;  // after ED
-constexpr uint8_t kIm1 = 0x56;
-constexpr uint8_t kIm2 = 0x5E;
-constexpr uint8_t kReti = 0x4D;
-constexpr uint8_t kRetn = 0x45;
+using namespace opcodes;  // the hand-assembled opcodes (z80_test_names.h)
 
 // ---- budgets -----------------------------------------------------------------
 

@@ -65,16 +65,7 @@ bool isRepeat(const VectorCase& c) { return c.opcode.prefix == 0xED && (c.opcode
 // and the case's final PC is the instruction's own address.
 bool repeats(const VectorCase& c) { return isRepeat(c) && c.final["pc"] == c.initial["pc"]; }
 
-// One behaviour in which the core deliberately differs from the chip.
-struct Mask {
-    const char* behaviour;
-    bool (*applies)(const VectorCase&);
-    uint8_t flags;    // F bits not compared
-    unsigned fields;  // other fields not compared
-    const char* reason;
-};
-
-const Mask kMasks[] = {
+const VectorMask kMasks[] = {
     {"SCF / CCF bits 3 and 5",
      [](const VectorCase& c) {
          // The chip ORs F's bits into A's when the instruction before left F
@@ -123,30 +114,17 @@ constexpr size_t kMaskCount = sizeof(kMasks) / sizeof(kMasks[0]);
 
 // ---- running one case -----------------------------------------------------------------
 
-struct PortBus {
-    std::vector<PortEvent> expectedReads;  // values to answer, in order
-    size_t nextRead = 0;
-    std::vector<PortEvent> seen;
-};
-
 PortBus* ports = nullptr;
 
-uint32_t portRead(uint32_t port) {
-    uint8_t value = 0xFF;
-    if (ports->nextRead < ports->expectedReads.size()) {
-        value = ports->expectedReads[ports->nextRead++].value;
-    }
-    ports->seen.push_back({static_cast<uint16_t>(port), value, 'r'});
-    return value;
-}
+uint32_t portRead(uint32_t port) { return ports->read(static_cast<uint16_t>(port)); }
 
 void portWrite(uint32_t port, uint32_t value) {
-    ports->seen.push_back({static_cast<uint16_t>(port), static_cast<uint8_t>(value), 'w'});
+    ports->write(static_cast<uint16_t>(port), static_cast<uint8_t>(value));
 }
 
 class VectorRunner {
 public:
-    VectorRunner() : memory_(0x10000, 0) {
+    VectorRunner() {
         ports = &ports_;
         kiteBeginMemoryMap(core_);
         kiteMapFetchPages(core_, 0x0000, 0xFFFF, memory_.data());
@@ -174,15 +152,7 @@ public:
             cycles += kiteRun(core_, 0);
         }
 
-        uint8_t flagMask = 0;
-        unsigned fieldMask = 0;
-        for (size_t i = 0; i < kMaskCount; ++i) {
-            if (kMasks[i].applies(c)) {
-                flagMask |= kMasks[i].flags;
-                fieldMask |= kMasks[i].fields;
-                ++maskHits[i];
-            }
-        }
+        const auto [flagMask, fieldMask] = selectMasks(kMasks, c, maskHits);
         int64_t expectedPc = final["pc"];
         int64_t expectedCycles = test["cycles"];
         int64_t expectedR = final["r"];
@@ -193,34 +163,29 @@ public:
             expectedR = (expectedR & 0x80) | ((expectedR + 1) & 0x7F);
         }
 
-        std::ostringstream diff;
-        auto compare = [&diff](const char* what, int64_t actual, int64_t expected) {
-            if (actual != expected) {
-                diff << ' ' << what << ' ' << std::hex << actual << " (expected " << expected << ')';
-            }
-        };
+        Differences diff;
         const uint32_t af = kiteRegister(core_, kKiteAF);
-        compare("a", af >> 8, final["a"]);
-        compare("f", (af & 0xFF) & ~flagMask, final["f"] & ~flagMask);
-        compare("bc", kiteRegister(core_, kKiteBC), (final["b"] << 8) | final["c"]);
-        compare("de", kiteRegister(core_, kKiteDE), (final["d"] << 8) | final["e"]);
-        compare("hl", kiteRegister(core_, kKiteHL), (final["h"] << 8) | final["l"]);
-        compare("ix", kiteRegister(core_, kKiteIX), final["ix"]);
-        compare("iy", kiteRegister(core_, kKiteIY), final["iy"]);
-        compare("sp", kiteRegister(core_, kKiteSP), final["sp"]);
-        compare("pc", kiteRegister(core_, kKitePC), expectedPc);
-        compare("af'", kiteRegister(core_, kKiteAF2), final["af_"]);
-        compare("bc'", kiteRegister(core_, kKiteBC2), final["bc_"]);
-        compare("de'", kiteRegister(core_, kKiteDE2), final["de_"]);
-        compare("hl'", kiteRegister(core_, kKiteHL2), final["hl_"]);
-        compare("ir", kiteRegister(core_, kKiteIR), (final["i"] << 8) | expectedR);
-        if ((fieldMask & kFieldIm) == 0) compare("im", kiteRegister(core_, kKiteIM), final["im"]);
-        compare("iff1", kiteRegister(core_, kKiteIFF1), final["iff1"]);
-        compare("iff2", kiteRegister(core_, kKiteIFF2), final["iff2"]);
-        compare("cycles", cycles, expectedCycles);
+        diff.compare("a", af >> 8, final["a"]);
+        diff.compare("f", (af & 0xFF) & ~flagMask, final["f"] & ~flagMask);
+        diff.compare("bc", kiteRegister(core_, kKiteBC), (final["b"] << 8) | final["c"]);
+        diff.compare("de", kiteRegister(core_, kKiteDE), (final["d"] << 8) | final["e"]);
+        diff.compare("hl", kiteRegister(core_, kKiteHL), (final["h"] << 8) | final["l"]);
+        diff.compare("ix", kiteRegister(core_, kKiteIX), final["ix"]);
+        diff.compare("iy", kiteRegister(core_, kKiteIY), final["iy"]);
+        diff.compare("sp", kiteRegister(core_, kKiteSP), final["sp"]);
+        diff.compare("pc", kiteRegister(core_, kKitePC), expectedPc);
+        diff.compare("af'", kiteRegister(core_, kKiteAF2), final["af_"]);
+        diff.compare("bc'", kiteRegister(core_, kKiteBC2), final["bc_"]);
+        diff.compare("de'", kiteRegister(core_, kKiteDE2), final["de_"]);
+        diff.compare("hl'", kiteRegister(core_, kKiteHL2), final["hl_"]);
+        diff.compare("ir", kiteRegister(core_, kKiteIR), (final["i"] << 8) | expectedR);
+        if ((fieldMask & kFieldIm) == 0) diff.compare("im", kiteRegister(core_, kKiteIM), final["im"]);
+        diff.compare("iff1", kiteRegister(core_, kKiteIFF1), final["iff1"]);
+        diff.compare("iff2", kiteRegister(core_, kKiteIFF2), final["iff2"]);
+        diff.compare("cycles", cycles, expectedCycles);
         for (const Json& pair : final.find("ram")->items) {
             const auto address = static_cast<size_t>(pair.items[0].number);
-            compare("ram", memory_[address], pair.items[1].number);
+            diff.compare("ram", memory_[address], pair.items[1].number);
         }
         std::vector<PortEvent> expectedPorts = portEventsOf(test);
         std::vector<PortEvent> seen = ports_.seen;
@@ -229,29 +194,15 @@ public:
             for (PortEvent& event : seen) event.port &= 0xFF;
         }
         if (seen != expectedPorts) {
-            diff << " port traffic differs";
+            diff.note(" port traffic differs");
         }
         return diff.str();
     }
 
 private:
     void setUp(const Json& initial, const Json& test) {
-        // Clear what the previous case wrote, then load this one.
-        for (size_t address : touched_) {
-            memory_[address] = 0;
-        }
-        touched_.clear();
-        for (const Json& pair : initial.find("ram")->items) {
-            const auto address = static_cast<size_t>(pair.items[0].number);
-            memory_[address] = static_cast<uint8_t>(pair.items[1].number);
-            touched_.push_back(address);
-        }
-        ports_ = PortBus{};
-        for (const PortEvent& event : portEventsOf(test)) {
-            if (event.direction == 'r') {
-                ports_.expectedReads.push_back(event);
-            }
-        }
+        memory_.load(initial);
+        ports_.expect(test);
         kiteResetCpu(core_);
         kiteStoreRegister(core_, kKiteAF, static_cast<uint32_t>((initial["a"] << 8) | initial["f"]));
         kiteStoreRegister(core_, kKiteBC, static_cast<uint32_t>((initial["b"] << 8) | initial["c"]));
@@ -272,38 +223,21 @@ private:
     }
 
     KiteCore core_;
-    std::vector<uint8_t> memory_;
-    std::vector<size_t> touched_;
+    VectorRam memory_;
     PortBus ports_;
 };
 
 TEST(KiteVectors, EveryCaseOutsideTheMasksMatches) {
     auto runner = std::make_unique<VectorRunner>();
     size_t maskHits[kMaskCount] = {};
-    size_t cases = 0;
-    size_t failures = 0;
-    std::map<std::string, size_t> failuresByOpcode;
-    std::string error;
-    const bool read = forEachVectorCase(vectorFilePath(VIMO_TESTDATA_DIR "/z80"), [&](const Json& test) {
-        ++cases;
-        const std::string diff = runner->check(test, maskHits);
-        if (!diff.empty()) {
-            const std::string& name = test.find("name")->text;
-            if (++failures <= 40) {
-                ADD_FAILURE() << name << ":" << diff;
-            }
-            ++failuresByOpcode[name.substr(0, name.rfind(' '))];
-        }
-    }, error);
-    EXPECT_TRUE(read) << error;
+    const VectorTally tally = checkEveryVectorCase(vectorFilePath(VIMO_TESTDATA_DIR "/z80"),
+                                                   [&](const Json& test) { return runner->check(test, maskHits); });
+    const size_t cases = tally.cases;
+    const size_t failures = tally.failures;
+    EXPECT_TRUE(tally.read) << tally.error;
 
     std::printf("%zu cases compared with the chip\n", cases);
-    for (size_t i = 0; i < kMaskCount; ++i) {
-        std::printf("  mask %-36s %6zu cases  (%s)\n", kMasks[i].behaviour, maskHits[i], kMasks[i].reason);
-    }
-    for (const auto& [opcode, count] : failuresByOpcode) {
-        std::printf("  FAILED %-16s %zu cases\n", opcode.c_str(), count);
-    }
+    printVectorReport(tally, kMasks, maskHits);
     EXPECT_GT(cases, 0u);
     EXPECT_EQ(failures, 0u);
 }

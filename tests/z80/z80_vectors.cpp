@@ -3,7 +3,10 @@
 
 #include <zlib.h>
 
+#include <gtest/gtest.h>
+
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -218,6 +221,77 @@ bool forEachVectorCase(const std::string& path, const std::function<void(const J
     }
     gzclose(file);
     return ok;
+}
+
+// ---- what both cores' runners share ----------------------------------------------------
+
+MaskSelection selectMasks(std::span<const VectorMask> masks, const VectorCase& c, size_t* hits) {
+    MaskSelection selection;
+    for (size_t i = 0; i < masks.size(); ++i) {
+        if (masks[i].applies(c)) {
+            selection.flags |= masks[i].flags;
+            selection.fields |= masks[i].fields;
+            ++hits[i];
+        }
+    }
+    return selection;
+}
+
+void PortBus::expect(const Json& test) {
+    *this = PortBus{};
+    for (const PortEvent& event : portEventsOf(test)) {
+        if (event.direction == 'r') {
+            expectedReads.push_back(event);
+        }
+    }
+}
+
+uint8_t PortBus::read(uint16_t port) {
+    uint8_t value = 0xFF;
+    if (nextRead < expectedReads.size()) {
+        value = expectedReads[nextRead++].value;
+    }
+    seen.push_back({port, value, 'r'});
+    return value;
+}
+
+void PortBus::write(uint16_t port, uint8_t value) { seen.push_back({port, value, 'w'}); }
+
+void VectorRam::load(const Json& initial) {
+    for (size_t address : touched_) {
+        memory_[address] = 0;
+    }
+    touched_.clear();
+    for (const Json& pair : initial.find("ram")->items) {
+        const auto address = static_cast<size_t>(pair.items[0].number);
+        memory_[address] = static_cast<uint8_t>(pair.items[1].number);
+        touched_.push_back(address);
+    }
+}
+
+VectorTally checkEveryVectorCase(const std::string& path, const std::function<std::string(const Json& test)>& check) {
+    VectorTally tally;
+    tally.read = forEachVectorCase(path, [&](const Json& test) {
+        ++tally.cases;
+        const std::string diff = check(test);
+        if (!diff.empty()) {
+            const std::string& name = test.find("name")->text;
+            if (++tally.failures <= 40) {
+                ADD_FAILURE() << name << ":" << diff;
+            }
+            ++tally.failuresByOpcode[name.substr(0, name.rfind(' '))];
+        }
+    }, tally.error);
+    return tally;
+}
+
+void printVectorReport(const VectorTally& tally, std::span<const VectorMask> masks, const size_t* hits) {
+    for (size_t i = 0; i < masks.size(); ++i) {
+        std::printf("  mask %-36s %6zu cases  (%s)\n", masks[i].behaviour, hits[i], masks[i].reason);
+    }
+    for (const auto& [opcode, count] : tally.failuresByOpcode) {
+        std::printf("  FAILED %-16s %zu cases\n", opcode.c_str(), count);
+    }
 }
 
 }  // namespace vimo::test

@@ -9,16 +9,9 @@
 #include <vector>
 
 #include "z80/zeta/zeta.h"
+#include "z80_test_names.h"
 
 namespace vimo::test {
-
-// Flag bits as the Z80 documents them, spelled out for the expectations.
-inline constexpr uint8_t kC = 0x01;
-inline constexpr uint8_t kN = 0x02;
-inline constexpr uint8_t kPV = 0x04;
-inline constexpr uint8_t kH = 0x10;
-inline constexpr uint8_t kZ = 0x40;
-inline constexpr uint8_t kS = 0x80;
 
 class ZetaTest : public ::testing::Test {
 protected:

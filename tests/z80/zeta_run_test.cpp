@@ -8,15 +8,7 @@
 namespace vimo::test {
 namespace {
 
-// Opcodes used below.
-constexpr uint8_t kNop = 0x00;
-constexpr uint8_t kHalt = 0x76;
-constexpr uint8_t kDi = 0xF3;
-constexpr uint8_t kEi = 0xFB;
-constexpr uint8_t kIncA = 0x3C;
-constexpr uint8_t kJr = 0x18;
-constexpr uint8_t kEd = 0xED;
-constexpr uint8_t kIm1 = 0x56;  // after ED
+using namespace opcodes;  // the hand-assembled opcodes (z80_test_names.h)
 
 // ---- budgets ---------------------------------------------------------------
 

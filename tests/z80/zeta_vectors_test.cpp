@@ -53,16 +53,7 @@ enum Field : unsigned {
 
 using Case = VectorCase;
 
-// One behaviour in which the core deliberately differs from the chip.
-struct Mask {
-    const char* behaviour;
-    bool (*applies)(const Case&);
-    uint8_t flags;    // F bits not compared
-    unsigned fields;  // other fields not compared
-    const char* reason;
-};
-
-const Mask kMasks[] = {
+const VectorMask kMasks[] = {
     {"bits 3 and 5 of F", [](const Case&) { return true; }, kFlag3 | kFlag5, 0,
      "the core does not model them: results clear them, a few instructions keep them"},
     {"DAA half carry", [](const Case& c) { return isUnprefixed(c, 0x27); }, kFlagH, 0,
@@ -114,30 +105,18 @@ constexpr size_t kMaskCount = sizeof(kMasks) / sizeof(kMasks[0]);
 
 // ---- running one case -----------------------------------------------------------------
 
-struct PortBus {
-    std::vector<PortEvent> expectedReads;  // values to answer, in order
-    size_t nextRead = 0;
-    std::vector<PortEvent> seen;
-};
-
+// The core presents the 8-bit port number alone.
 uint32_t portRead(uint32_t port, const Z80PortRange* range) {
-    auto& bus = *static_cast<PortBus*>(range->user);
-    uint8_t value = 0xFF;
-    if (bus.nextRead < bus.expectedReads.size()) {
-        value = bus.expectedReads[bus.nextRead++].value;
-    }
-    bus.seen.push_back({static_cast<uint8_t>(port), value, 'r'});
-    return value;
+    return static_cast<PortBus*>(range->user)->read(static_cast<uint8_t>(port));
 }
 
 void portWrite(uint32_t port, uint32_t value, const Z80PortRange* range) {
-    auto& bus = *static_cast<PortBus*>(range->user);
-    bus.seen.push_back({static_cast<uint8_t>(port), static_cast<uint8_t>(value), 'w'});
+    static_cast<PortBus*>(range->user)->write(static_cast<uint8_t>(port), static_cast<uint8_t>(value));
 }
 
 class VectorRunner {
 public:
-    VectorRunner() : memory_(0x10000, 0) {
+    VectorRunner() {
         portReads_ = {Z80PortRange::reader(0x00, 0xFF, portRead, &ports_), Z80PortRange::end()};
         portWrites_ = {Z80PortRange::writer(0x00, 0xFF, portWrite, &ports_), Z80PortRange::end()};
     }
@@ -150,7 +129,7 @@ public:
         const Case c{initial, final, opcode};
         setUp(initial, test);
 
-        std::ostringstream diff;
+        Differences diff;
         const auto result = zetaRun(core_, 0);
         const uint32_t elapsed = zetaTakeElapsed(core_, 1);
         const ZetaContext& x = core_.context;
@@ -159,25 +138,18 @@ public:
         if (invalid) {
             // The core's exit: stopped on the first byte, nothing changed or counted.
             const auto pc = static_cast<uint16_t>(initial["pc"]);
-            if (result != pc) diff << " result " << std::hex << result << " (expected the instruction's address)";
-            if (x.pc != pc) diff << " pc " << std::hex << x.pc;
-            if (elapsed != 0) diff << " elapsed " << std::dec << elapsed;
-            if (!unchanged(initial) || !ports_.seen.empty()) diff << " state changed";
-            return diff.str();
+            std::ostringstream text;
+            if (result != pc) text << " result " << std::hex << result << " (expected the instruction's address)";
+            if (x.pc != pc) text << " pc " << std::hex << x.pc;
+            if (elapsed != 0) text << " elapsed " << std::dec << elapsed;
+            if (!unchanged(initial) || !ports_.seen.empty()) text << " state changed";
+            return text.str();
         }
         if (result != kZetaSliceEnded) {
             return " stopped as invalid at " + std::to_string(result);
         }
 
-        uint8_t flagMask = 0;
-        unsigned fieldMask = 0;
-        for (size_t i = 0; i < kMaskCount; ++i) {
-            if (kMasks[i].applies(c)) {
-                flagMask |= kMasks[i].flags;
-                fieldMask |= kMasks[i].fields;
-                ++maskHits[i];
-            }
-        }
+        const auto [flagMask, fieldMask] = selectMasks(kMasks, c, maskHits);
         int64_t expectedPc = final["pc"];
         int64_t expectedCycles = test["cycles"];
         if (opcode.prefix == 0 && opcode.op == 0xFB) {
@@ -185,64 +157,45 @@ public:
             expectedCycles += 4;
         }
 
-        auto compare = [&diff](const char* what, int64_t actual, int64_t expected) {
-            if (actual != expected) {
-                diff << ' ' << what << ' ' << std::hex << actual << " (expected " << expected << ')';
-            }
-        };
-        if ((fieldMask & kFieldA) == 0) compare("a", x.af >> 8, final["a"]);
-        compare("f", (x.af & 0xFF) & ~flagMask, final["f"] & ~flagMask);
-        compare("b", x.bc >> 8, final["b"]);
-        compare("c", x.bc & 0xFF, final["c"]);
-        compare("d", x.de >> 8, final["d"]);
-        compare("e", x.de & 0xFF, final["e"]);
-        compare("h", x.hl >> 8, final["h"]);
-        compare("l", x.hl & 0xFF, final["l"]);
-        compare("ix", x.ix, final["ix"]);
-        compare("iy", x.iy, final["iy"]);
-        compare("sp", x.sp, final["sp"]);
-        compare("pc", x.pc, expectedPc);
-        compare("af'", x.af2, final["af_"]);
-        compare("bc'", x.bc2, final["bc_"]);
-        compare("de'", x.de2, final["de_"]);
-        compare("hl'", x.hl2, final["hl_"]);
-        compare("i", x.i, final["i"]);
-        compare("im", x.interruptMode, final["im"]);
-        if ((fieldMask & kFieldIff1) == 0) compare("iff1", x.iff & 1u, final["iff1"]);
-        compare("iff2", (x.iff >> 1) & 1u, final["iff2"]);
-        if ((fieldMask & kFieldCycles) == 0) compare("cycles", elapsed, expectedCycles);
+        if ((fieldMask & kFieldA) == 0) diff.compare("a", x.af >> 8, final["a"]);
+        diff.compare("f", (x.af & 0xFF) & ~flagMask, final["f"] & ~flagMask);
+        diff.compare("b", x.bc >> 8, final["b"]);
+        diff.compare("c", x.bc & 0xFF, final["c"]);
+        diff.compare("d", x.de >> 8, final["d"]);
+        diff.compare("e", x.de & 0xFF, final["e"]);
+        diff.compare("h", x.hl >> 8, final["h"]);
+        diff.compare("l", x.hl & 0xFF, final["l"]);
+        diff.compare("ix", x.ix, final["ix"]);
+        diff.compare("iy", x.iy, final["iy"]);
+        diff.compare("sp", x.sp, final["sp"]);
+        diff.compare("pc", x.pc, expectedPc);
+        diff.compare("af'", x.af2, final["af_"]);
+        diff.compare("bc'", x.bc2, final["bc_"]);
+        diff.compare("de'", x.de2, final["de_"]);
+        diff.compare("hl'", x.hl2, final["hl_"]);
+        diff.compare("i", x.i, final["i"]);
+        diff.compare("im", x.interruptMode, final["im"]);
+        if ((fieldMask & kFieldIff1) == 0) diff.compare("iff1", x.iff & 1u, final["iff1"]);
+        diff.compare("iff2", (x.iff >> 1) & 1u, final["iff2"]);
+        if ((fieldMask & kFieldCycles) == 0) diff.compare("cycles", elapsed, expectedCycles);
         for (const Json& pair : final.find("ram")->items) {
             const auto address = static_cast<size_t>(pair.items[0].number);
-            compare("ram", memory_[address], pair.items[1].number);
+            diff.compare("ram", memory_[address], pair.items[1].number);
         }
         std::vector<PortEvent> expectedPorts = portEventsOf(test);
         for (PortEvent& event : expectedPorts) {
             event.port &= 0xFF;  // the core presents the 8-bit port number alone
         }
         if (ports_.seen != expectedPorts) {
-            diff << " port traffic differs";
+            diff.note(" port traffic differs");
         }
         return diff.str();
     }
 
 private:
     void setUp(const Json& initial, const Json& test) {
-        // Clear what the previous case wrote, then load this one.
-        for (size_t address : touched_) {
-            memory_[address] = 0;
-        }
-        touched_.clear();
-        for (const Json& pair : initial.find("ram")->items) {
-            const auto address = static_cast<size_t>(pair.items[0].number);
-            memory_[address] = static_cast<uint8_t>(pair.items[1].number);
-            touched_.push_back(address);
-        }
-        ports_ = PortBus{};
-        for (const PortEvent& event : portEventsOf(test)) {
-            if (event.direction == 'r') {
-                ports_.expectedReads.push_back(event);
-            }
-        }
+        memory_.load(initial);
+        ports_.expect(test);
         ZetaContext c{};
         c.base = memory_.data();
         c.baseSize = static_cast<uint32_t>(memory_.size());
@@ -283,8 +236,7 @@ private:
     }
 
     ZetaCore core_;
-    std::vector<uint8_t> memory_;
-    std::vector<size_t> touched_;
+    VectorRam memory_;
     const Json* initialRam_ = nullptr;
     PortBus ports_;
     std::vector<Z80PortRange> portReads_;
@@ -294,34 +246,21 @@ private:
 TEST(ZetaVectors, EveryCaseOutsideTheMasksMatches) {
     VectorRunner runner;
     size_t maskHits[kMaskCount] = {};
-    size_t cases = 0;
     size_t invalidCases = 0;
-    size_t failures = 0;
-    std::map<std::string, size_t> failuresByOpcode;
-    std::string error;
-    const bool read = forEachVectorCase(vectorFilePath(VIMO_TESTDATA_DIR "/z80"), [&](const Json& test) {
-        ++cases;
-        bool invalid = false;
-        const std::string diff = runner.check(test, maskHits, invalid);
-        invalidCases += invalid ? 1 : 0;
-        if (!diff.empty()) {
-            const std::string& name = test.find("name")->text;
-            if (++failures <= 40) {
-                ADD_FAILURE() << name << ":" << diff;
-            }
-            ++failuresByOpcode[name.substr(0, name.rfind(' '))];
-        }
-    }, error);
-    EXPECT_TRUE(read) << error;
+    const VectorTally tally =
+        checkEveryVectorCase(vectorFilePath(VIMO_TESTDATA_DIR "/z80"), [&](const Json& test) {
+            bool invalid = false;
+            std::string diff = runner.check(test, maskHits, invalid);
+            invalidCases += invalid ? 1 : 0;
+            return diff;
+        });
+    const size_t cases = tally.cases;
+    const size_t failures = tally.failures;
+    EXPECT_TRUE(tally.read) << tally.error;
 
     std::printf("%zu cases: %zu compared with the chip, %zu checked as invalid for this core\n", cases,
                 cases - invalidCases, invalidCases);
-    for (size_t i = 0; i < kMaskCount; ++i) {
-        std::printf("  mask %-36s %6zu cases  (%s)\n", kMasks[i].behaviour, maskHits[i], kMasks[i].reason);
-    }
-    for (const auto& [opcode, count] : failuresByOpcode) {
-        std::printf("  FAILED %-16s %zu cases\n", opcode.c_str(), count);
-    }
+    printVectorReport(tally, kMasks, maskHits);
     EXPECT_GT(cases, 0u);
     EXPECT_EQ(failures, 0u);
 }

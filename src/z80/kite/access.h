@@ -8,50 +8,31 @@
 #include <cstdint>
 
 #include "z80/kite/kite.h"
+#include "z80/cpu_access.h"
+#include "z80/registers.h"
 
 namespace vimo::kite {
 
-// Indexes of the working registers in KiteCore::reg: B..L and A follow the
-// Z80's 3-bit register field; F sits in the slot the field gives to (HL).
-enum Reg : int { kB = 0, kC = 1, kD = 2, kE = 3, kH = 4, kL = 5, kF = 6, kA = 7 };
-
-constexpr int kMemoryOperand = 6;  // the (HL) slot of the register field
+// The working registers and their pairs (registers.h).
+using z80::getRp;
+using z80::kA;
+using z80::kB;
+using z80::kC;
+using z80::kD;
+using z80::kE;
+using z80::kF;
+using z80::kH;
+using z80::kL;
+using z80::kMemoryOperand;
+using z80::pairOf;
+using z80::regBC;
+using z80::regDE;
+using z80::regHL;
+using z80::setHL;
+using z80::setPair;
+using z80::setRp;
 
 // ---- working registers -----------------------------------------------------
-
-inline uint16_t pairOf(const KiteCore& k, int high, int low) {
-    return static_cast<uint16_t>((k.reg[high] << 8) | k.reg[low]);
-}
-
-inline void setPair(KiteCore& k, int high, int low, uint16_t value) {
-    k.reg[high] = static_cast<uint8_t>(value >> 8);
-    k.reg[low] = static_cast<uint8_t>(value);
-}
-
-inline uint16_t regBC(const KiteCore& k) { return pairOf(k, kB, kC); }
-inline uint16_t regDE(const KiteCore& k) { return pairOf(k, kD, kE); }
-inline uint16_t regHL(const KiteCore& k) { return pairOf(k, kH, kL); }
-inline void setHL(KiteCore& k, uint16_t value) { setPair(k, kH, kL, value); }
-
-// The 16-bit register field of LD rr,nn, INC rr, ADD HL,rr ...: 0 BC, 1 DE,
-// 2 HL, 3 SP.
-template <int P>
-inline uint16_t getRp(const KiteCore& k) {
-    if constexpr (P == 3) {
-        return static_cast<uint16_t>(k.context.sp);
-    } else {
-        return pairOf(k, 2 * P, 2 * P + 1);
-    }
-}
-
-template <int P>
-inline void setRp(KiteCore& k, uint16_t value) {
-    if constexpr (P == 3) {
-        k.context.sp = value;
-    } else {
-        setPair(k, 2 * P, 2 * P + 1, value);
-    }
-}
 
 // Between runs the record holds every register; during a run the working
 // copies are authoritative and reach the record around every handler call
@@ -183,5 +164,20 @@ inline uint16_t pop(KiteCore& k) {
     c.sp = static_cast<uint16_t>(c.sp + 1);
     return static_cast<uint16_t>((high << 8) | low);
 }
+
+// ---- the access paths the shared instruction code uses (cpu_access.h) --------
+
+struct Cpu {
+    using Core = KiteCore;
+    static uint8_t fetchByte(KiteCore& k) { return kite::fetchByte(k); }
+    static uint16_t fetchWord(KiteCore& k) { return kite::fetchWord(k); }
+    static uint8_t readByte(KiteCore& k, uint16_t address) { return kite::readByte(k, address); }
+    static void writeByte(KiteCore& k, uint16_t address, uint8_t value) { kite::writeByte(k, address, value); }
+    // The stack goes through the read and write pages like any data.
+    static void push(KiteCore& k, uint16_t value) { kite::push(k, value); }
+    static uint16_t pop(KiteCore& k) { return kite::pop(k); }
+    static void charge(KiteCore& k, int cycles) { kite::charge(k, cycles); }
+};
+static_assert(z80::CpuAccess<Cpu>);
 
 }  // namespace vimo::kite

@@ -1,8 +1,7 @@
-// Unprefixed control transfers and CPU control: DJNZ, JR, JR cc, JP, JP cc,
-// JP (HL), CALL, CALL cc, RET, RET cc, RST, HALT, DI and EI. The stack goes
-// through the read and write pages like any data.
-#include <utility>
-
+// Unprefixed control transfers and CPU control. DJNZ, JR cc, JP, JP cc,
+// JP (HL), CALL, CALL cc, RET, RET cc and RST are the shared ones
+// (control_ops.h); JR, HALT, DI and EI follow this core's own rules here.
+#include "z80/control_ops.h"
 #include "z80/kite/alu.h"
 #include "z80/kite/handlers.h"
 #include "z80/kite/run.h"
@@ -10,101 +9,11 @@
 namespace vimo::kite {
 namespace {
 
-uint16_t relativeTarget(const KiteCore& k, uint8_t displacement) {
-    return static_cast<uint16_t>(k.pc + static_cast<int8_t>(displacement));
-}
-
-// DJNZ (13 taken, 8 not).
-void djnz(KiteCore& k) {
-    const uint8_t displacement = fetchByte(k);
-    k.reg[kB] = static_cast<uint8_t>(k.reg[kB] - 1);
-    if (k.reg[kB] != 0) {
-        k.pc = relativeTarget(k, displacement);
-        charge(k, 13);
-    } else {
-        charge(k, 8);
-    }
-}
-
+// JR e (12).
 void jr(KiteCore& k) {
     const uint8_t displacement = fetchByte(k);
-    k.pc = relativeTarget(k, displacement);
+    k.pc = z80::relativeTarget(k, displacement);
     charge(k, 12);
-}
-
-// JR cc,e (12 taken, 7 not; only NZ, Z, NC and C exist).
-template <int Cc>
-void jrConditional(KiteCore& k) {
-    const uint8_t displacement = fetchByte(k);
-    if (condition<Cc>(k)) {
-        k.pc = relativeTarget(k, displacement);
-        charge(k, 12);
-    } else {
-        charge(k, 7);
-    }
-}
-
-void jp(KiteCore& k) {
-    k.pc = fetchWord(k);
-    charge(k, 10);
-}
-
-// JP cc,nn (10 either way).
-template <int Cc>
-void jpConditional(KiteCore& k) {
-    const uint16_t target = fetchWord(k);
-    if (condition<Cc>(k)) {
-        k.pc = target;
-    }
-    charge(k, 10);
-}
-
-void jpHl(KiteCore& k) {
-    k.pc = regHL(k);
-    charge(k, 4);
-}
-
-void call(KiteCore& k) {
-    const uint16_t target = fetchWord(k);
-    push(k, k.pc);
-    k.pc = target;
-    charge(k, 17);
-}
-
-// CALL cc,nn (17 taken, 10 not).
-template <int Cc>
-void callConditional(KiteCore& k) {
-    const uint16_t target = fetchWord(k);
-    if (condition<Cc>(k)) {
-        push(k, k.pc);
-        k.pc = target;
-        charge(k, 17);
-    } else {
-        charge(k, 10);
-    }
-}
-
-void ret(KiteCore& k) {
-    k.pc = pop(k);
-    charge(k, 10);
-}
-
-// RET cc (11 taken, 5 not).
-template <int Cc>
-void retConditional(KiteCore& k) {
-    if (condition<Cc>(k)) {
-        k.pc = pop(k);
-        charge(k, 11);
-    } else {
-        charge(k, 5);
-    }
-}
-
-template <int Y>
-void rst(KiteCore& k) {
-    push(k, k.pc);
-    k.pc = static_cast<uint16_t>(Y * 8);
-    charge(k, 11);
 }
 
 // HALT: the CPU halts with PC after the HALT and the run ends, its rest
@@ -140,28 +49,11 @@ void ei(KiteCore& k) {
     k.eiWindow = kKiteWindowOpened;
 }
 
-template <int... Cc>
-void installConditionals(KiteDecodeTables& t, std::integer_sequence<int, Cc...>) {
-    ((t.main[0xC0 | (Cc << 3)] = retConditional<Cc>), ...);
-    ((t.main[0xC2 | (Cc << 3)] = jpConditional<Cc>), ...);
-    ((t.main[0xC4 | (Cc << 3)] = callConditional<Cc>), ...);
-    ((t.main[0xC7 | (Cc << 3)] = rst<Cc>), ...);
-}
-
 }  // namespace
 
 void installControl(KiteDecodeTables& t) {
-    t.main[0x10] = djnz;
+    z80::installSharedControl<Cpu>(t);
     t.main[0x18] = jr;
-    t.main[0x20] = jrConditional<0>;
-    t.main[0x28] = jrConditional<1>;
-    t.main[0x30] = jrConditional<2>;
-    t.main[0x38] = jrConditional<3>;
-    t.main[0xC3] = jp;
-    t.main[0xE9] = jpHl;
-    t.main[0xCD] = call;
-    t.main[0xC9] = ret;
-    installConditionals(t, std::make_integer_sequence<int, 8>{});
     t.main[0x76] = halt;
     t.main[0xF3] = di;
     t.main[0xFB] = ei;

@@ -1,74 +1,14 @@
-// Unprefixed loads and exchanges: NOP, LD r,r', LD r,n, the loads through
-// (HL), (BC), (DE) and (nn), LD rr,nn, LD SP,HL, PUSH, POP, EX and EXX. None
-// of them changes a flag (POP AF and EX AF,AF' move F whole).
-#include <utility>
-
+// Unprefixed loads and exchanges. None of them changes a flag (POP AF and
+// EX AF,AF' move F whole). NOP, LD r,r', LD r,n, the one-byte loads through
+// (HL), (BC), (DE) and (nn), LD rr,nn, LD SP,HL and EX DE,HL are the shared
+// ones (load_ops.h); the 16-bit loads through memory, PUSH, POP, EX AF,AF',
+// EXX and EX (SP),HL follow this core's own bus rules here.
 #include "z80/kite/access.h"
 #include "z80/kite/handlers.h"
+#include "z80/load_ops.h"
 
 namespace vimo::kite {
 namespace {
-
-void nop(KiteCore& k) { charge(k, 4); }
-
-// LD r,r' (4), LD r,(HL) (7), LD (HL),r (7).
-template <int Dst, int Src>
-void ldRegReg(KiteCore& k) {
-    if constexpr (Src == kMemoryOperand) {
-        k.reg[Dst] = readByte(k, regHL(k));
-        charge(k, 7);
-    } else if constexpr (Dst == kMemoryOperand) {
-        writeByte(k, regHL(k), k.reg[Src]);
-        charge(k, 7);
-    } else {
-        k.reg[Dst] = k.reg[Src];
-        charge(k, 4);
-    }
-}
-
-// LD r,n (7) and LD (HL),n (10).
-template <int Dst>
-void ldRegImmediate(KiteCore& k) {
-    const uint8_t value = fetchByte(k);
-    if constexpr (Dst == kMemoryOperand) {
-        writeByte(k, regHL(k), value);
-        charge(k, 10);
-    } else {
-        k.reg[Dst] = value;
-        charge(k, 7);
-    }
-}
-
-// LD rr,nn (10).
-template <int P>
-void ldPairImmediate(KiteCore& k) {
-    setRp<P>(k, fetchWord(k));
-    charge(k, 10);
-}
-
-// LD (BC),A and LD (DE),A, LD A,(BC) and LD A,(DE) (7).
-template <int P>
-void ldIndirectA(KiteCore& k) {
-    writeByte(k, getRp<P>(k), k.reg[kA]);
-    charge(k, 7);
-}
-
-template <int P>
-void ldAIndirect(KiteCore& k) {
-    k.reg[kA] = readByte(k, getRp<P>(k));
-    charge(k, 7);
-}
-
-// LD (nn),A and LD A,(nn) (13).
-void ldAbsoluteA(KiteCore& k) {
-    writeByte(k, fetchWord(k), k.reg[kA]);
-    charge(k, 13);
-}
-
-void ldAAbsolute(KiteCore& k) {
-    k.reg[kA] = readByte(k, fetchWord(k));
-    charge(k, 13);
-}
 
 // LD (nn),HL and LD HL,(nn) (16): low byte at nn, high byte at nn + 1.
 void ldAbsoluteHl(KiteCore& k) {
@@ -79,11 +19,6 @@ void ldAbsoluteHl(KiteCore& k) {
 void ldHlAbsolute(KiteCore& k) {
     setHL(k, readWord(k, fetchWord(k)));
     charge(k, 16);
-}
-
-void ldSpHl(KiteCore& k) {
-    k.context.sp = regHL(k);
-    charge(k, 6);
 }
 
 // PUSH rr (11) and POP rr (10), rr = BC, DE, HL, AF. F goes whole, bits 3
@@ -123,13 +58,6 @@ void exx(KiteCore& k) {
     charge(k, 4);
 }
 
-void exDeHl(KiteCore& k) {
-    const uint16_t de = regDE(k);
-    setPair(k, kD, kE, regHL(k));
-    setHL(k, de);
-    charge(k, 4);
-}
-
 // EX (SP),HL (19): both bytes read, then the high byte written at SP + 1 and
 // the low byte at SP.
 void exSpHl(KiteCore& k) {
@@ -141,35 +69,12 @@ void exSpHl(KiteCore& k) {
     charge(k, 19);
 }
 
-template <int Dst, int... Src>
-void installLdRow(KiteDecodeTables& t, std::integer_sequence<int, Src...>) {
-    ((t.main[0x40 | (Dst << 3) | Src] = ldRegReg<Dst, Src>), ...);
-}
-
-template <int... Dst>
-void installLdBlock(KiteDecodeTables& t, std::integer_sequence<int, Dst...>) {
-    (installLdRow<Dst>(t, std::make_integer_sequence<int, 8>{}), ...);
-    ((t.main[0x06 | (Dst << 3)] = ldRegImmediate<Dst>), ...);
-}
-
 }  // namespace
 
 void installLoads(KiteDecodeTables& t) {
-    t.main[0x00] = nop;
-    installLdBlock(t, std::make_integer_sequence<int, 8>{});  // 0x76 is HALT (ops_control.cpp)
-    t.main[0x01] = ldPairImmediate<0>;
-    t.main[0x11] = ldPairImmediate<1>;
-    t.main[0x21] = ldPairImmediate<2>;
-    t.main[0x31] = ldPairImmediate<3>;
-    t.main[0x02] = ldIndirectA<0>;
-    t.main[0x12] = ldIndirectA<1>;
-    t.main[0x0A] = ldAIndirect<0>;
-    t.main[0x1A] = ldAIndirect<1>;
-    t.main[0x32] = ldAbsoluteA;
-    t.main[0x3A] = ldAAbsolute;
+    z80::installSharedLoads<Cpu>(t);
     t.main[0x22] = ldAbsoluteHl;
     t.main[0x2A] = ldHlAbsolute;
-    t.main[0xF9] = ldSpHl;
     t.main[0xC5] = pushPair<kB, kC>;
     t.main[0xD5] = pushPair<kD, kE>;
     t.main[0xE5] = pushPair<kH, kL>;
@@ -180,7 +85,6 @@ void installLoads(KiteDecodeTables& t) {
     t.main[0xF1] = popPair<kA, kF>;
     t.main[0x08] = exAfAf;
     t.main[0xD9] = exx;
-    t.main[0xEB] = exDeHl;
     t.main[0xE3] = exSpHl;
 }
 

@@ -6,48 +6,31 @@
 
 #include <cstdint>
 
+#include "z80/cpu_access.h"
+#include "z80/registers.h"
 #include "z80/zeta/zeta.h"
 
 namespace vimo::zeta {
 
-// Indexes of the working registers in ZetaCore::reg. B..L and A follow the
-// Z80's 3-bit register field; F sits in the slot the field gives to (HL).
-enum Reg : int { kB = 0, kC = 1, kD = 2, kE = 3, kH = 4, kL = 5, kF = 6, kA = 7 };
+// The working registers and their pairs (registers.h).
+using z80::getRp;
+using z80::kA;
+using z80::kB;
+using z80::kC;
+using z80::kD;
+using z80::kE;
+using z80::kF;
+using z80::kH;
+using z80::kL;
+using z80::kMemoryOperand;
+using z80::pairOf;
+using z80::regBC;
+using z80::regDE;
+using z80::regHL;
+using z80::setPair;
+using z80::setRp;
 
 // ---- working registers -----------------------------------------------------
-
-inline uint16_t pairOf(const ZetaCore& z, int high, int low) {
-    return static_cast<uint16_t>((z.reg[high] << 8) | z.reg[low]);
-}
-
-inline void setPair(ZetaCore& z, int high, int low, uint16_t value) {
-    z.reg[high] = static_cast<uint8_t>(value >> 8);
-    z.reg[low] = static_cast<uint8_t>(value);
-}
-
-inline uint16_t regHL(const ZetaCore& z) { return pairOf(z, kH, kL); }
-inline uint16_t regBC(const ZetaCore& z) { return pairOf(z, kB, kC); }
-inline uint16_t regDE(const ZetaCore& z) { return pairOf(z, kD, kE); }
-
-// The 16-bit register field of LD rr,nn, INC rr, ADD HL,rr ...: 0 BC, 1 DE,
-// 2 HL, 3 SP.
-template <int P>
-inline uint16_t getRp(const ZetaCore& z) {
-    if constexpr (P == 3) {
-        return z.context.sp;
-    } else {
-        return pairOf(z, 2 * P, 2 * P + 1);
-    }
-}
-
-template <int P>
-inline void setRp(ZetaCore& z, uint16_t value) {
-    if constexpr (P == 3) {
-        z.context.sp = value;
-    } else {
-        setPair(z, 2 * P, 2 * P + 1, value);
-    }
-}
 
 // The register field of PUSH and POP: 0 BC, 1 DE, 2 HL, 3 AF.
 template <int P>
@@ -244,5 +227,20 @@ inline void writeWordTwoLookups(ZetaCore& z, uint16_t address, uint16_t value) {
     writeData(z, address, static_cast<uint8_t>(value));
     writeData(z, static_cast<uint16_t>(address + 1), static_cast<uint8_t>(value >> 8));
 }
+
+// ---- the access paths the shared instruction code uses (cpu_access.h) --------
+
+struct Cpu {
+    using Core = ZetaCore;
+    static uint8_t fetchByte(ZetaCore& z) { return zeta::fetchByte(z); }
+    static uint16_t fetchWord(ZetaCore& z) { return zeta::fetchWord(z); }
+    static uint8_t readByte(ZetaCore& z, uint16_t address) { return zeta::readByte(z, address); }
+    static void writeByte(ZetaCore& z, uint16_t address, uint8_t value) { zeta::writeByte(z, address, value); }
+    // Calls, restarts and returns keep their stack in the memory image.
+    static void push(ZetaCore& z, uint16_t value) { pushImage(z, value); }
+    static uint16_t pop(ZetaCore& z) { return popImage(z); }
+    static void charge(ZetaCore& z, int cycles) { zeta::charge(z, cycles); }
+};
+static_assert(z80::CpuAccess<Cpu>);
 
 }  // namespace vimo::zeta

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "z80/alu_rules.h"
 #include "z80/flags.h"
 #include "z80/zeta/access.h"
 
@@ -22,47 +23,25 @@ using z80::kFlagZ;
 using z80::kSzFlags;
 using z80::kSzpFlags;
 
-enum class AluOp { add, adc, sub, sbc, and_, xor_, or_, cp };
+using z80::adc16Rule;
+using z80::aluOpOf;
+using z80::AluOp;
+using z80::aluRule;
+using z80::condition;
+using z80::sbc16Rule;
+using z80::shifted;
+using z80::ShiftOp;
+using z80::shiftOpOf;
 
 // ADD, ADC, SUB, SBC, AND, XOR, OR and CP of A with a byte.
 template <AluOp Op>
 inline void alu(ZetaCore& z, uint8_t value) {
-    const uint8_t a = z.reg[kA];
-    if constexpr (Op == AluOp::add || Op == AluOp::adc) {
-        const unsigned carry = Op == AluOp::adc ? (z.reg[kF] & kFlagC) : 0u;
-        const unsigned sum = a + value + carry;
-        const auto result = static_cast<uint8_t>(sum);
-        const unsigned overflow = ((a ^ value ^ 0x80u) & (a ^ result) & 0x80u) >> 5;
-        z.reg[kF] = static_cast<uint8_t>(kSzFlags[result] | ((a ^ value ^ result) & kFlagH) | overflow |
-                                         (sum >> 8));
-        z.reg[kA] = result;
-    } else if constexpr (Op == AluOp::sub || Op == AluOp::sbc || Op == AluOp::cp) {
-        const unsigned carry = Op == AluOp::sbc ? (z.reg[kF] & kFlagC) : 0u;
-        const unsigned difference = a - value - carry;  // wraps: bit 8 is the borrow
-        const auto result = static_cast<uint8_t>(difference);
-        const unsigned overflow = ((a ^ value) & (a ^ result) & 0x80u) >> 5;
-        z.reg[kF] = static_cast<uint8_t>(kSzFlags[result] | ((a ^ value ^ result) & kFlagH) | overflow |
-                                         kFlagN | ((difference >> 8) & kFlagC));
-        if constexpr (Op != AluOp::cp) {
-            z.reg[kA] = result;
-        }
-    } else if constexpr (Op == AluOp::and_) {
-        const auto result = static_cast<uint8_t>(a & value);
-        z.reg[kF] = static_cast<uint8_t>(kSzpFlags[result] | kFlagH);
-        z.reg[kA] = result;
-    } else if constexpr (Op == AluOp::xor_) {
-        const auto result = static_cast<uint8_t>(a ^ value);
-        z.reg[kF] = kSzpFlags[result];
-        z.reg[kA] = result;
-    } else {
-        const auto result = static_cast<uint8_t>(a | value);
-        z.reg[kF] = kSzpFlags[result];
-        z.reg[kA] = result;
+    const z80::ByteResult r = aluRule<Op>(z.reg[kA], value, z.reg[kF] & kFlagC);
+    z.reg[kF] = r.flags;
+    if constexpr (Op != AluOp::cp) {
+        z.reg[kA] = r.value;
     }
 }
-
-// The ALU operation of opcode bits 5-3 (ADD ADC SUB SBC AND XOR OR CP).
-constexpr AluOp aluOpOf(int y) { return static_cast<AluOp>(y); }
 
 // INC and DEC of a byte; C is kept.
 inline uint8_t inc8(ZetaCore& z, uint8_t value) {
@@ -79,44 +58,13 @@ inline uint8_t dec8(ZetaCore& z, uint8_t value) {
     return result;
 }
 
-// The CB rotates and shifts by opcode bits 5-3: RLC RRC RL RR SLA SRA SLL SRL.
-enum class ShiftOp { rlc, rrc, rl, rr, sla, sra, sll, srl };
-
-constexpr ShiftOp shiftOpOf(int y) { return static_cast<ShiftOp>(y); }
-
 // S, Z and P/V come from the result, C is the bit shifted out, H and N clear.
 // SLL takes S, Z and P/V from the value shifted left before bit 0 is set.
 template <ShiftOp Op>
 inline uint8_t shift(ZetaCore& z, uint8_t value) {
-    const unsigned carryIn = z.reg[kF] & kFlagC;
-    uint8_t result;
-    unsigned carryOut;
+    unsigned carryOut = 0;
+    const uint8_t result = shifted<Op>(value, z.reg[kF] & kFlagC, carryOut);
     uint8_t flagSource;
-    if constexpr (Op == ShiftOp::rlc) {
-        result = static_cast<uint8_t>((value << 1) | (value >> 7));
-        carryOut = value >> 7;
-    } else if constexpr (Op == ShiftOp::rrc) {
-        result = static_cast<uint8_t>((value >> 1) | (value << 7));
-        carryOut = value & 1u;
-    } else if constexpr (Op == ShiftOp::rl) {
-        result = static_cast<uint8_t>((value << 1) | carryIn);
-        carryOut = value >> 7;
-    } else if constexpr (Op == ShiftOp::rr) {
-        result = static_cast<uint8_t>((value >> 1) | (carryIn << 7));
-        carryOut = value & 1u;
-    } else if constexpr (Op == ShiftOp::sla) {
-        result = static_cast<uint8_t>(value << 1);
-        carryOut = value >> 7;
-    } else if constexpr (Op == ShiftOp::sra) {
-        result = static_cast<uint8_t>((value >> 1) | (value & 0x80u));
-        carryOut = value & 1u;
-    } else if constexpr (Op == ShiftOp::sll) {
-        result = static_cast<uint8_t>((value << 1) | 1u);
-        carryOut = value >> 7;
-    } else {
-        result = static_cast<uint8_t>(value >> 1);
-        carryOut = value & 1u;
-    }
     if constexpr (Op == ShiftOp::sll) {
         flagSource = static_cast<uint8_t>(value << 1);
     } else {
@@ -145,31 +93,15 @@ inline uint16_t add16(ZetaCore& z, uint16_t left, uint16_t right) {
 
 // ADC HL,rr and SBC HL,rr: 16-bit S and Z, H from bit 11, P/V the overflow.
 inline uint16_t adc16(ZetaCore& z, uint16_t left, uint16_t right) {
-    const unsigned sum = static_cast<unsigned>(left) + right + (z.reg[kF] & kFlagC);
-    const auto result = static_cast<uint16_t>(sum);
-    const unsigned overflow = ((left ^ right ^ 0x8000u) & (left ^ result) & 0x8000u) >> 13;
-    z.reg[kF] = static_cast<uint8_t>(((result >> 8) & kFlagS) | (result == 0 ? kFlagZ : 0) |
-                                     (((left ^ right ^ result) >> 8) & kFlagH) | overflow | (sum >> 16));
-    return result;
+    const z80::WordResult r = adc16Rule(left, right, z.reg[kF] & kFlagC);
+    z.reg[kF] = r.flags;
+    return r.value;
 }
 
 inline uint16_t sbc16(ZetaCore& z, uint16_t left, uint16_t right) {
-    const unsigned difference = static_cast<unsigned>(left) - right - (z.reg[kF] & kFlagC);
-    const auto result = static_cast<uint16_t>(difference);
-    const unsigned overflow = ((left ^ right) & (left ^ result) & 0x8000u) >> 13;
-    z.reg[kF] = static_cast<uint8_t>(((result >> 8) & kFlagS) | (result == 0 ? kFlagZ : 0) |
-                                     (((left ^ right ^ result) >> 8) & kFlagH) | overflow | kFlagN |
-                                     ((difference >> 16) & kFlagC));
-    return result;
-}
-
-// The condition field of JP cc, JR cc, CALL cc and RET cc: NZ Z NC C PO PE P M.
-template <int Cc>
-inline bool condition(const ZetaCore& z) {
-    const uint8_t f = z.reg[kF];
-    constexpr uint8_t kMasks[4] = {kFlagZ, kFlagC, kFlagPV, kFlagS};
-    const bool set = (f & kMasks[Cc >> 1]) != 0;
-    return (Cc & 1) != 0 ? set : !set;
+    const z80::WordResult r = sbc16Rule(left, right, z.reg[kF] & kFlagC);
+    z.reg[kF] = r.flags;
+    return r.value;
 }
 
 }  // namespace vimo::zeta

@@ -8,8 +8,6 @@
 namespace vimo::zeta {
 namespace {
 
-constexpr int kMemoryOperand = 6;
-
 // ALU A,r (4), ALU A,(HL) (7), ALU A,n (7).
 template <int Y, int Src>
 void aluRegister(ZetaCore& z) {

@@ -9,8 +9,6 @@
 namespace vimo::zeta {
 namespace {
 
-constexpr int kMemoryOperand = 6;
-
 template <int Y, int R>
 void shiftOperand(ZetaCore& z) {
     if constexpr (R == kMemoryOperand) {
