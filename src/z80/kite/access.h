@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "z80/kite/kite.h"
-#include "z80/cpu_access.h"
 #include "z80/registers.h"
 
 namespace vimo::kite {
@@ -164,20 +163,5 @@ inline uint16_t pop(KiteCore& k) {
     c.sp = static_cast<uint16_t>(c.sp + 1);
     return static_cast<uint16_t>((high << 8) | low);
 }
-
-// ---- the access paths the shared instruction code uses (cpu_access.h) --------
-
-struct Cpu {
-    using Core = KiteCore;
-    static uint8_t fetchByte(KiteCore& k) { return kite::fetchByte(k); }
-    static uint16_t fetchWord(KiteCore& k) { return kite::fetchWord(k); }
-    static uint8_t readByte(KiteCore& k, uint16_t address) { return kite::readByte(k, address); }
-    static void writeByte(KiteCore& k, uint16_t address, uint8_t value) { kite::writeByte(k, address, value); }
-    // The stack goes through the read and write pages like any data.
-    static void push(KiteCore& k, uint16_t value) { kite::push(k, value); }
-    static uint16_t pop(KiteCore& k) { return kite::pop(k); }
-    static void charge(KiteCore& k, int cycles) { kite::charge(k, cycles); }
-};
-static_assert(z80::CpuAccess<Cpu>);
 
 }  // namespace vimo::kite

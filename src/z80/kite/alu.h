@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "z80/alu_rules.h"
+#include "z80/cpu_access.h"
 #include "z80/flags.h"
 #include "z80/kite/access.h"
 #include "z80/kite/tables.h"
@@ -113,5 +114,35 @@ inline uint16_t sbc16(KiteCore& k, uint16_t left, uint16_t right) {
     k.reg[kF] = static_cast<uint8_t>(r.flags | bits35(r.value >> 8));
     return r.value;
 }
+
+// ---- the access paths and rules the shared instruction code uses (cpu_access.h)
+
+struct Cpu {
+    using Core = KiteCore;
+    static uint8_t fetchByte(KiteCore& k) { return kite::fetchByte(k); }
+    static uint16_t fetchWord(KiteCore& k) { return kite::fetchWord(k); }
+    static uint8_t readByte(KiteCore& k, uint16_t address) { return kite::readByte(k, address); }
+    static void writeByte(KiteCore& k, uint16_t address, uint8_t value) { kite::writeByte(k, address, value); }
+    static uint16_t readWord(KiteCore& k, uint16_t address) { return kite::readWord(k, address); }
+    static void writeWord(KiteCore& k, uint16_t address, uint16_t value) { kite::writeWord(k, address, value); }
+    // The stack goes through the read and write pages like any data.
+    static void push(KiteCore& k, uint16_t value) { kite::push(k, value); }
+    static uint16_t pop(KiteCore& k) { return kite::pop(k); }
+    static void charge(KiteCore& k, int cycles) { kite::charge(k, cycles); }
+
+    template <AluOp Op>
+    static void alu(KiteCore& k, uint8_t value) { kite::alu<Op>(k, value); }
+    static uint8_t inc8(KiteCore& k, uint8_t value) { return kite::inc8(k, value); }
+    static uint8_t dec8(KiteCore& k, uint8_t value) { return kite::dec8(k, value); }
+    static uint16_t add16(KiteCore& k, uint16_t left, uint16_t right) { return kite::add16(k, left, right); }
+    static uint16_t adc16(KiteCore& k, uint16_t left, uint16_t right) { return kite::adc16(k, left, right); }
+    static uint16_t sbc16(KiteCore& k, uint16_t left, uint16_t right) { return kite::sbc16(k, left, right); }
+
+    // INC, DEC and LD between registers on IXH, IXL, IYH or IYL cost 8,
+    // LD IXH,n and its kin 11.
+    static constexpr int kIndexHalfCycles = 8;
+    static constexpr int kIndexHalfImmediateCycles = 11;
+};
+static_assert(z80::CpuAccess<Cpu>);
 
 }  // namespace vimo::kite

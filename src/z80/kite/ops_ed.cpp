@@ -1,48 +1,14 @@
 // The ED family but the ports and the block instructions: ADC and SBC HL,
 // the 16-bit loads through (nn), NEG, RETN, RETI, IM, the I and R loads,
 // RLD and RRD, with their undocumented mirrors; every other ED opcode does
-// nothing in 8 cycles.
-#include <utility>
-
+// nothing in 8 cycles. ADC, SBC, the 16-bit loads, NEG and LD I,A are
+// shared (ed_ops.h).
+#include "z80/ed_ops.h"
 #include "z80/kite/alu.h"
 #include "z80/kite/handlers.h"
 
 namespace vimo::kite {
 namespace {
-
-// SBC HL,rr and ADC HL,rr (15).
-template <int P>
-void sbcHl(KiteCore& k) {
-    setHL(k, sbc16(k, regHL(k), getRp<P>(k)));
-    charge(k, 15);
-}
-
-template <int P>
-void adcHl(KiteCore& k) {
-    setHL(k, adc16(k, regHL(k), getRp<P>(k)));
-    charge(k, 15);
-}
-
-// LD (nn),rr and LD rr,(nn) (20).
-template <int P>
-void ldAbsolutePair(KiteCore& k) {
-    writeWord(k, fetchWord(k), getRp<P>(k));
-    charge(k, 20);
-}
-
-template <int P>
-void ldPairAbsolute(KiteCore& k) {
-    setRp<P>(k, readWord(k, fetchWord(k)));
-    charge(k, 20);
-}
-
-// NEG (8): A = 0 - A with the flags of that subtraction.
-void neg(KiteCore& k) {
-    const uint8_t value = k.reg[kA];
-    k.reg[kA] = 0;
-    alu<AluOp::sub>(k, value);
-    charge(k, 8);
-}
 
 // RETN (14): IFF1 = IFF2, then the return.
 void retn(KiteCore& k) {
@@ -65,12 +31,7 @@ void im(KiteCore& k) {
     charge(k, 8);
 }
 
-// LD I,A and LD R,A (9); LD R,A sets both parts of R.
-void ldIA(KiteCore& k) {
-    k.context.i = k.reg[kA];
-    charge(k, 9);
-}
-
+// LD R,A (9) sets both parts of R.
 void ldRA(KiteCore& k) {
     k.context.rHigh = k.reg[kA];
     k.context.rCounter = k.reg[kA];
@@ -117,20 +78,12 @@ void rotateDigit(KiteCore& k) {
 // The ED opcodes with no instruction.
 void edNop(KiteCore& k) { charge(k, 8); }
 
-template <int... P>
-void installPairs(KiteDecodeTables& t, std::integer_sequence<int, P...>) {
-    ((t.ed[0x42 | (P << 4)] = sbcHl<P>), ...);
-    ((t.ed[0x4A | (P << 4)] = adcHl<P>), ...);
-    ((t.ed[0x43 | (P << 4)] = ldAbsolutePair<P>), ...);
-    ((t.ed[0x4B | (P << 4)] = ldPairAbsolute<P>), ...);
-}
-
 }  // namespace
 
 void installEdMisc(KiteDecodeTables& t) {
-    installPairs(t, std::make_integer_sequence<int, 4>{});
+    z80::installSharedEd<Cpu>(t);
     for (int op : {0x44, 0x4C, 0x54, 0x5C, 0x64, 0x6C, 0x74, 0x7C}) {
-        t.ed[op] = neg;
+        t.ed[op] = z80::neg<Cpu>;
     }
     for (int op : {0x45, 0x55, 0x5D, 0x65, 0x6D, 0x75, 0x7D}) {
         t.ed[op] = retn;
@@ -144,7 +97,6 @@ void installEdMisc(KiteDecodeTables& t) {
     t.ed[0x76] = im<1>;
     t.ed[0x5E] = im<2>;
     t.ed[0x7E] = im<2>;
-    t.ed[0x47] = ldIA;
     t.ed[0x4F] = ldRA;
     t.ed[0x57] = ldAI;
     t.ed[0x5F] = ldAR;

@@ -3,7 +3,7 @@
 // (HL), (BC), (DE) and (nn), LD rr,nn, LD SP,HL and EX DE,HL are the shared
 // ones (load_ops.h); the 16-bit loads through memory, PUSH, POP, EX AF,AF',
 // EXX and EX (SP),HL follow this core's own bus rules here.
-#include "z80/kite/access.h"
+#include "z80/kite/alu.h"
 #include "z80/kite/handlers.h"
 #include "z80/load_ops.h"
 

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 
-#include "z80/cpu_access.h"
 #include "z80/registers.h"
 #include "z80/zeta/zeta.h"
 
@@ -227,20 +226,5 @@ inline void writeWordTwoLookups(ZetaCore& z, uint16_t address, uint16_t value) {
     writeData(z, address, static_cast<uint8_t>(value));
     writeData(z, static_cast<uint16_t>(address + 1), static_cast<uint8_t>(value >> 8));
 }
-
-// ---- the access paths the shared instruction code uses (cpu_access.h) --------
-
-struct Cpu {
-    using Core = ZetaCore;
-    static uint8_t fetchByte(ZetaCore& z) { return zeta::fetchByte(z); }
-    static uint16_t fetchWord(ZetaCore& z) { return zeta::fetchWord(z); }
-    static uint8_t readByte(ZetaCore& z, uint16_t address) { return zeta::readByte(z, address); }
-    static void writeByte(ZetaCore& z, uint16_t address, uint8_t value) { zeta::writeByte(z, address, value); }
-    // Calls, restarts and returns keep their stack in the memory image.
-    static void push(ZetaCore& z, uint16_t value) { pushImage(z, value); }
-    static uint16_t pop(ZetaCore& z) { return popImage(z); }
-    static void charge(ZetaCore& z, int cycles) { zeta::charge(z, cycles); }
-};
-static_assert(z80::CpuAccess<Cpu>);
 
 }  // namespace vimo::zeta

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "z80/alu_rules.h"
+#include "z80/cpu_access.h"
 #include "z80/flags.h"
 #include "z80/zeta/access.h"
 
@@ -103,5 +104,36 @@ inline uint16_t sbc16(ZetaCore& z, uint16_t left, uint16_t right) {
     z.reg[kF] = r.flags;
     return r.value;
 }
+
+// ---- the access paths and rules the shared instruction code uses (cpu_access.h)
+
+struct Cpu {
+    using Core = ZetaCore;
+    static uint8_t fetchByte(ZetaCore& z) { return zeta::fetchByte(z); }
+    static uint16_t fetchWord(ZetaCore& z) { return zeta::fetchWord(z); }
+    static uint8_t readByte(ZetaCore& z, uint16_t address) { return zeta::readByte(z, address); }
+    static void writeByte(ZetaCore& z, uint16_t address, uint8_t value) { zeta::writeByte(z, address, value); }
+    // The 16-bit data accesses of the ED, DD and FD families look each byte
+    // up on its own.
+    static uint16_t readWord(ZetaCore& z, uint16_t address) { return readWordTwoLookups(z, address); }
+    static void writeWord(ZetaCore& z, uint16_t address, uint16_t value) { writeWordTwoLookups(z, address, value); }
+    // Calls, restarts and returns keep their stack in the memory image.
+    static void push(ZetaCore& z, uint16_t value) { pushImage(z, value); }
+    static uint16_t pop(ZetaCore& z) { return popImage(z); }
+    static void charge(ZetaCore& z, int cycles) { zeta::charge(z, cycles); }
+
+    template <AluOp Op>
+    static void alu(ZetaCore& z, uint8_t value) { zeta::alu<Op>(z, value); }
+    static uint8_t inc8(ZetaCore& z, uint8_t value) { return zeta::inc8(z, value); }
+    static uint8_t dec8(ZetaCore& z, uint8_t value) { return zeta::dec8(z, value); }
+    static uint16_t add16(ZetaCore& z, uint16_t left, uint16_t right) { return zeta::add16(z, left, right); }
+    static uint16_t adc16(ZetaCore& z, uint16_t left, uint16_t right) { return zeta::adc16(z, left, right); }
+    static uint16_t sbc16(ZetaCore& z, uint16_t left, uint16_t right) { return zeta::sbc16(z, left, right); }
+
+    // Every instruction on IXH, IXL, IYH or IYL costs 9, LD IXH,n included.
+    static constexpr int kIndexHalfCycles = 9;
+    static constexpr int kIndexHalfImmediateCycles = 9;
+};
+static_assert(z80::CpuAccess<Cpu>);
 
 }  // namespace vimo::zeta

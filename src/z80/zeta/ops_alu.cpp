@@ -1,57 +1,12 @@
 // Unprefixed arithmetic: the eight ALU operations on A, INC and DEC of bytes
-// and pairs, ADD HL,rr, the accumulator rotates, DAA, CPL, SCF and CCF.
-#include <utility>
-
+// and pairs and ADD HL,rr (shared, arithmetic_ops.h), and this core's own
+// accumulator rotates, DAA, CPL, SCF and CCF.
+#include "z80/arithmetic_ops.h"
 #include "z80/zeta/alu.h"
 #include "z80/zeta/handlers.h"
 
 namespace vimo::zeta {
 namespace {
-
-// ALU A,r (4), ALU A,(HL) (7), ALU A,n (7).
-template <int Y, int Src>
-void aluRegister(ZetaCore& z) {
-    if constexpr (Src == kMemoryOperand) {
-        alu<aluOpOf(Y)>(z, readByte(z, regHL(z)));
-        charge(z, 7);
-    } else {
-        alu<aluOpOf(Y)>(z, z.reg[Src]);
-        charge(z, 4);
-    }
-}
-
-template <int Y>
-void aluImmediate(ZetaCore& z) {
-    alu<aluOpOf(Y)>(z, fetchByte(z));
-    charge(z, 7);
-}
-
-// INC r / DEC r (4); INC (HL) / DEC (HL) (11), read then written back.
-template <int R, bool Increment>
-void incDec8(ZetaCore& z) {
-    if constexpr (R == kMemoryOperand) {
-        const uint16_t address = regHL(z);
-        const uint8_t value = readByte(z, address);
-        writeByte(z, address, Increment ? inc8(z, value) : dec8(z, value));
-        charge(z, 11);
-    } else {
-        z.reg[R] = Increment ? inc8(z, z.reg[R]) : dec8(z, z.reg[R]);
-        charge(z, 4);
-    }
-}
-
-// INC rr / DEC rr (6): 16-bit wrap, no flags.
-template <int P, bool Increment>
-void incDec16(ZetaCore& z) {
-    setRp<P>(z, static_cast<uint16_t>(getRp<P>(z) + (Increment ? 1 : 0xFFFF)));
-    charge(z, 6);
-}
-
-template <int P>
-void addHl(ZetaCore& z) {
-    setPair(z, kH, kL, add16(z, regHL(z), getRp<P>(z)));
-    charge(z, 11);
-}
 
 // RLCA, RRCA, RLA, RRA: C is the bit shifted out, H and N and bits 3 and 5
 // clear, S, Z and P/V kept.
@@ -139,36 +94,10 @@ void ccf(ZetaCore& z) {
     charge(z, 4);
 }
 
-template <int Y, int... Src>
-void installAluRow(ZetaDecodeTables& t, std::integer_sequence<int, Src...>) {
-    ((t.main[0x80 | (Y << 3) | Src] = aluRegister<Y, Src>), ...);
-    t.main[0xC6 | (Y << 3)] = aluImmediate<Y>;
-}
-
-template <int... Y>
-void installAlu(ZetaDecodeTables& t, std::integer_sequence<int, Y...>) {
-    (installAluRow<Y>(t, std::make_integer_sequence<int, 8>{}), ...);
-}
-
-template <int... R>
-void installIncDec8(ZetaDecodeTables& t, std::integer_sequence<int, R...>) {
-    ((t.main[0x04 | (R << 3)] = incDec8<R, true>), ...);
-    ((t.main[0x05 | (R << 3)] = incDec8<R, false>), ...);
-}
-
-template <int... P>
-void installPairArithmetic(ZetaDecodeTables& t, std::integer_sequence<int, P...>) {
-    ((t.main[0x03 | (P << 4)] = incDec16<P, true>), ...);
-    ((t.main[0x0B | (P << 4)] = incDec16<P, false>), ...);
-    ((t.main[0x09 | (P << 4)] = addHl<P>), ...);
-}
-
 }  // namespace
 
 void installArithmetic(ZetaDecodeTables& t) {
-    installAlu(t, std::make_integer_sequence<int, 8>{});
-    installIncDec8(t, std::make_integer_sequence<int, 8>{});
-    installPairArithmetic(t, std::make_integer_sequence<int, 4>{});
+    z80::installSharedArithmetic<Cpu>(t);
     t.main[0x07] = rotateA<AccumulatorRotate::rlca>;
     t.main[0x0F] = rotateA<AccumulatorRotate::rrca>;
     t.main[0x17] = rotateA<AccumulatorRotate::rla>;

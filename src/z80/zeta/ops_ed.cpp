@@ -1,45 +1,12 @@
 // The ED instructions other than ports and blocks: ADC and SBC HL,rr, the
 // 16-bit loads through (nn), NEG, RETN, RETI, IM, the I and R transfers, RRD
-// and RLD.
-#include <utility>
-
+// and RLD. ADC, SBC, the 16-bit loads, NEG and LD I,A are shared (ed_ops.h).
+#include "z80/ed_ops.h"
 #include "z80/zeta/alu.h"
 #include "z80/zeta/handlers.h"
 
 namespace vimo::zeta {
 namespace {
-
-template <int P>
-void sbcHl(ZetaCore& z) {
-    setPair(z, kH, kL, sbc16(z, regHL(z), getRp<P>(z)));
-    charge(z, 15);
-}
-
-template <int P>
-void adcHl(ZetaCore& z) {
-    setPair(z, kH, kL, adc16(z, regHL(z), getRp<P>(z)));
-    charge(z, 15);
-}
-
-// LD (nn),rr and LD rr,(nn) (20): two byte accesses, low byte first.
-template <int P>
-void ldAbsolutePair(ZetaCore& z) {
-    writeWordTwoLookups(z, fetchWord(z), getRp<P>(z));
-    charge(z, 20);
-}
-
-template <int P>
-void ldPairAbsolute(ZetaCore& z) {
-    setRp<P>(z, readWordTwoLookups(z, fetchWord(z)));
-    charge(z, 20);
-}
-
-void neg(ZetaCore& z) {
-    const uint8_t value = z.reg[kA];
-    z.reg[kA] = 0;
-    alu<AluOp::sub>(z, value);
-    charge(z, 8);
-}
 
 // RETN restores IFF1 from IFF2; RETI leaves both alone. Both pop PC from the
 // stack in the memory image.
@@ -61,11 +28,6 @@ void im(ZetaCore& z) {
         z.context.interruptAddress = 0x38;
     }
     charge(z, 8);
-}
-
-void ldIA(ZetaCore& z) {
-    z.context.i = z.reg[kA];
-    charge(z, 9);
 }
 
 void ldRA(ZetaCore& z) {
@@ -120,25 +82,15 @@ void rotateDigit(ZetaCore& z) {
     charge(z, 18);
 }
 
-template <int... P>
-void installPairOps(ZetaDecodeTables& t, std::integer_sequence<int, P...>) {
-    ((t.ed[0x42 | (P << 4)] = sbcHl<P>), ...);
-    ((t.ed[0x4A | (P << 4)] = adcHl<P>), ...);
-    ((t.ed[0x43 | (P << 4)] = ldAbsolutePair<P>), ...);
-    ((t.ed[0x4B | (P << 4)] = ldPairAbsolute<P>), ...);
-}
-
 }  // namespace
 
 void installEdMisc(ZetaDecodeTables& t) {
-    installPairOps(t, std::make_integer_sequence<int, 4>{});
-    t.ed[0x44] = neg;
+    z80::installSharedEd<Cpu>(t);
     t.ed[0x45] = retn;
     t.ed[0x4D] = reti;
     t.ed[0x46] = im<0>;
     t.ed[0x56] = im<1>;
     t.ed[0x5E] = im<2>;
-    t.ed[0x47] = ldIA;
     t.ed[0x4F] = ldRA;
     t.ed[0x57] = ldAI;
     t.ed[0x5F] = ldAR;

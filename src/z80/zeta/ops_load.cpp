@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "z80/load_ops.h"
-#include "z80/zeta/access.h"
+#include "z80/zeta/alu.h"
 #include "z80/zeta/handlers.h"
 
 namespace vimo::zeta {
