@@ -2,6 +2,7 @@
 // copy, failed loads, images of awkward sizes, the ROM information box and
 // the backup RAM files.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -356,6 +357,14 @@ TEST_F(RomLoading, BackupRamFilesHoldTheRawBytes) {
 
     EXPECT_EQ(machine->loadBackupRam(folder.path("absent.brm").string().c_str()), 1);
     EXPECT_EQ(machine->saveBackupRam(folder.path("no/such/folder.brm").string().c_str()), 1);
+}
+
+TEST_F(RomLoading, BackupRamSaveThatCannotBeWrittenWholeFails) {
+    // The device accepts the open but refuses every byte, as a full disk does.
+    std::FILE* probe = std::fopen("/dev/full", "wb");
+    if (probe == nullptr) GTEST_SKIP() << "no /dev/full on this system";
+    std::fclose(probe);
+    EXPECT_EQ(machine->saveBackupRam("/dev/full"), 1);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // vimo-headless's runs, in process: loading like the front end, the frame
 // loop with its pad presses, the picture and sound it collects.
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,18 @@ TEST_F(HeadlessRun, ZipWithoutRomsAndMissingFilesAreLoadFailures) {
     error.clear();
     EXPECT_EQ(run(options, result, error), kRunLoadFailed);
     EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + options.rom});
+}
+
+TEST(HeadlessOutputs, FilesThatCannotBeWrittenWholeAreFailures) {
+    // The device accepts the open but refuses every byte, as a full disk does;
+    // both files are small enough to sit in the stream's buffer until closing.
+    std::FILE* probe = std::fopen("/dev/full", "wb");
+    if (probe == nullptr) GTEST_SKIP() << "no /dev/full on this system";
+    std::fclose(probe);
+    const std::vector<uint16_t> picture(kVisibleWidth * kVisibleHeight, 0);
+    const std::vector<int16_t> sound(8, 0);
+    EXPECT_EQ(writeWav("/dev/full", sound, 44100), 1);
+    EXPECT_EQ(writePng("/dev/full", picture), 1);
 }
 
 }  // namespace

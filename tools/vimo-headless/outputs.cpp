@@ -92,7 +92,8 @@ int writePng(const std::string& path, std::span<const uint16_t> picture) {
     png_set_rows(png, info, rows.data());
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
-    return 0;
+    // The last bytes reach the file only when it is closed (a full disk shows there).
+    return std::fclose(file.release()) == 0 ? 0 : 1;
 }
 
 int writeWav(const std::string& path, std::span<const int16_t> interleaved, uint32_t sampleRate) {
@@ -119,7 +120,10 @@ int writeWav(const std::string& path, std::span<const int16_t> interleaved, uint
 
     File file(std::fopen(path.c_str(), "wb"));
     if (!file) return 1;
-    return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() ? 0 : 1;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    // The buffered tail reaches the file only when it is closed (a full disk shows there).
+    const bool closed = std::fclose(file.release()) == 0;
+    return written && closed ? 0 : 1;
 }
 
 }  // namespace vimo::headless
