@@ -78,12 +78,12 @@ void Vdp::drawPlaneA(int32_t line) {
     if (lineInWindowBand(line)) {
         return;
     }
-    drawPlane(*this, line, {static_cast<uint32_t>(regs[2]) << 10, 0, 0}, layerColours[0] + kLineOrigin,
+    drawPlane(*this, line, {static_cast<uint32_t>(regs[2]) << 10, 0, 0}, layerColours + kLineOrigin,
               kLineBufferSize);
 }
 
 void Vdp::drawPlaneB(int32_t line) {
-    drawPlane(*this, line, {static_cast<uint32_t>(regs[4]) << 13, 2, 2}, layerColours[0] + kLineOrigin,
+    drawPlane(*this, line, {static_cast<uint32_t>(regs[4]) << 13, 2, 2}, layerColours + kLineOrigin,
               kLineBufferSize);
 }
 

@@ -86,8 +86,8 @@ void Vdp::drawLayers(const FrameBufferDesc* frame, int32_t line) {
 
 // Row 0 takes the priority-1 pixel wherever row 1 has one.
 void Vdp::mergePriorities() {
-    uint8_t* low = layerColours[0];
-    const uint8_t* high = layerColours[1];
+    uint8_t* low = layerColours;
+    const uint8_t* high = layerColours + kLineBufferSize;
     for (size_t i = 0; i < kLineBufferSize; i += 8) {
         uint64_t l;
         uint64_t h;
@@ -105,7 +105,7 @@ void Vdp::mergePriorities() {
 // surface holds: the background inside the picture, older pixels in the
 // margins.
 void Vdp::writeLineColours() {
-    const uint8_t* colours = layerColours[0];
+    const uint8_t* colours = layerColours;
     uint8_t* out = renderLinePtr - 2 * kLineOrigin;
     // Margins and, without a background laid on this line, the picture too:
     // only drawn pixels are stored.

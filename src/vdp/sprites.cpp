@@ -137,7 +137,7 @@ void Vdp::sortIntoBands() {
 void Vdp::drawSprites(int32_t line) {
     buildSpriteList(line);
     const uint32_t interlace = render::interlaceBit(regs);
-    uint8_t* low = layerColours[0] + kLineOrigin;
+    uint8_t* low = layerColours + kLineOrigin;
     for (uint32_t i = lineSpriteCount; i-- > 0;) {
         const ListedSprite& s = listed[lineSprites[i]];
         const auto w = static_cast<int32_t>(s.widthCells);

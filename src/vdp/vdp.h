@@ -184,10 +184,13 @@ private:
     // window, sprites), and the line shows the priority-1 pixel wherever
     // there is one: the same picture as drawing every low-priority layer and
     // then every high-priority layer over it. Drawers write whole 8-pixel
-    // rows, so each row has room for a cell starting at x = 319.
+    // rows, so each row has room for a cell starting at x = 319. The two
+    // rows lie one after the other in one array: drawers reach the
+    // priority-1 row by adding kLineBufferSize to a priority-0 position,
+    // which has to stay inside a single array object.
     static constexpr int32_t kLineOrigin = 8;
     static constexpr size_t kLineBufferSize = 352;
-    uint8_t layerColours[2][kLineBufferSize] = {};
+    uint8_t layerColours[2 * kLineBufferSize] = {};
 
     // The sprite chain as last walked, decoded, by position in spriteList,
     // with a copy of the attribute bytes it was read from (sprites 0 to the

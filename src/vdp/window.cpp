@@ -37,7 +37,7 @@ void Vdp::drawWindow(int32_t line) {
         }
     }
     const uint32_t tileRow = static_cast<uint32_t>(line) & 7;
-    uint8_t* low = layerColours[0] + kLineOrigin + (wide ? 0 : render::kNarrowLeft);
+    uint8_t* low = layerColours + kLineOrigin + (wide ? 0 : render::kNarrowLeft);
     for (int32_t c = first; c <= last; ++c) {
         const uint32_t offset = static_cast<uint32_t>(2 * c) & (2 * windowCells - 2);
         const uint32_t pattern = render::vramEvenWord(vram, rowAddress + offset);
