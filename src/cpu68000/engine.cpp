@@ -151,7 +151,10 @@ uint32_t Cpu68000::runSlice() {
             if (cyclesLeft >= 0) cyclesLeft = -1;
             return finishExec(kExecSliceEnded);
         }
-        if (cyclesLeft < 0) return finishExec(kExecSliceEnded);
+        // After an SR write the check above stood in for the one at exec
+        // entry, so, as there, the next instruction runs even when a taken
+        // interrupt used up the rest of the slice.
+        if (cyclesLeft < 0 && !rearmAfterSrWrite) return finishExec(kExecSliceEnded);
         if (rearmAfterSrWrite) {
             rearmAfterSrWrite = false;
             armTrace();

@@ -101,6 +101,42 @@ TEST(Exec, AnSrWriteThatUnmasksTakesThePendingLevelBeforeTheNextInstruction) {
     EXPECT_EQ(rig.stackedSr() & 0x0700, 0);
 }
 
+// The check after an SR write is the one at exec entry: whatever the taken
+// interrupt leaves of the slice, the instruction after the check runs (as
+// exec(0) runs one instruction after an entry interrupt).
+TEST(Exec, AnInterruptTakenAfterAnSrWriteIsFollowedByOneInstructionEvenPastTheSlice) {
+    struct Case {
+        const char* what;
+        std::vector<uint16_t> code;
+        uint32_t cost;
+    };
+    const Case cases[] = {
+        {"MOVE #$2000,SR", {0x46FC, 0x2000}, 16},
+        {"ANDI #$F8FF,SR", {0x027C, 0xF8FF}, 20},
+        {"RTE", {0x4E73}, 20},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        uint32_t at = 0x1000;
+        for (uint16_t w : c.code) at = rig.put(at, {w});
+        rig.put(at, {moveq(0, 1)});
+        rig.vector(30, 0x2000);
+        rig.put(0x2000, {moveq(5, 5), moveq(6, 6)});
+        rig.start(0x1000, 0x2700);
+        // RTE returns to the instruction after it, with mask 0.
+        rig.ram.writeWord(Rig::kSsp, 0x2000);
+        rig.ram.writeLong(Rig::kSsp + 2, at);
+        EXPECT_EQ(rig.cpu->interrupt(6, -1), 0);
+        EXPECT_EQ(rig.cpu->exec(static_cast<int32_t>(c.cost) + 4), kExecSliceEnded) << c.what;
+        const Cpu68000Context ctx = rig.context();
+        EXPECT_EQ(ctx.d[0], 0u) << c.what;
+        EXPECT_EQ(ctx.d[5], 5u) << c.what << ": the handler's first instruction runs";
+        EXPECT_EQ(ctx.d[6], 0u) << c.what;
+        EXPECT_EQ(ctx.pc, 0x2002u) << c.what;
+        EXPECT_EQ(ctx.odometer, c.cost + 44 + 4) << c.what;
+    }
+}
+
 TEST(Exec, AnInterruptRaisedByAHandlerIsTakenAfterTheInstructionAndTheSliceGoesOn) {
     Rig rig;
     Device device;
