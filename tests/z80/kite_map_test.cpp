@@ -130,6 +130,23 @@ TEST_F(KiteMapTest, HandlerRangesGetTheSixteenBitAddressAndTheByte) {
     EXPECT_EQ(writes[0], std::make_pair(0x5FFEu, 0x99u));
 }
 
+// The dispatcher hands a handler range the address and the value it was
+// given; a memory range keeps the value's low byte.
+TEST_F(KiteMapTest, ListWritePassesTheValueToAHandlerRange) {
+    static std::vector<std::pair<uint32_t, uint32_t>> writes;
+    writes.clear();
+    std::vector<uint8_t> bytes(0x10, 0x00);
+    kiteAddWriteRange(k(), 0x5010, 0x501F, kKiteRangeMemory, bytes.data());
+    kiteAddWriteRange(k(), 0x5020, 0x502F, kKiteRangeHandler,
+                      [](uint32_t address, uint32_t value) { writes.emplace_back(address, value); });
+    finish();
+    kiteListWrite(k(), 0x5021, 0x1234);
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0], std::make_pair(0x5021u, 0x1234u));
+    kiteListWrite(k(), 0x5011, 0x1234);
+    EXPECT_EQ(bytes[1], 0x34);
+}
+
 TEST_F(KiteMapTest, FirstRangeHoldingAnAddressWins) {
     std::vector<uint8_t> first = counting(0x10, 0x10);
     std::vector<uint8_t> second = counting(0x100, 0x80);

@@ -139,7 +139,8 @@ void kiteListWrite(KiteCore& k, uint32_t address, uint32_t value) {
         range->memory[address - range->low] = byte;
         return;
     }
-    kite::callWrite(k, range->write, address, byte);
+    // A handler gets the value as given (from the core it is already a byte).
+    kite::callWrite(k, range->write, address, value);
 }
 
 }  // namespace vimo
