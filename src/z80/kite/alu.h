@@ -15,27 +15,6 @@
 
 namespace vimo::kite {
 
-using z80::kFlag3;
-using z80::kFlag5;
-using z80::kFlagC;
-using z80::kFlagH;
-using z80::kFlagN;
-using z80::kFlagPV;
-using z80::kFlagS;
-using z80::kFlagZ;
-using z80::kSzFlags;
-using z80::kSzpFlags;
-
-using z80::adc16Rule;
-using z80::aluOpOf;
-using z80::AluOp;
-using z80::aluRule;
-using z80::condition;
-using z80::sbc16Rule;
-using z80::shifted;
-using z80::ShiftOp;
-using z80::shiftOpOf;
-
 constexpr uint8_t kFlags35 = kFlag3 | kFlag5;
 
 inline uint8_t bits35(unsigned source) { return static_cast<uint8_t>(source & kFlags35); }

@@ -11,23 +11,8 @@
 
 namespace vimo::zeta {
 
-// The working registers and their pairs (registers.h).
-using z80::getRp;
-using z80::kA;
-using z80::kB;
-using z80::kC;
-using z80::kD;
-using z80::kE;
-using z80::kF;
-using z80::kH;
-using z80::kL;
-using z80::kMemoryOperand;
-using z80::pairOf;
-using z80::regBC;
-using z80::regDE;
-using z80::regHL;
-using z80::setPair;
-using z80::setRp;
+// The working registers, their pairs and the other names both cores share.
+using namespace z80;
 
 // ---- working registers -----------------------------------------------------
 

@@ -13,27 +13,6 @@
 
 namespace vimo::zeta {
 
-using z80::kFlag3;
-using z80::kFlag5;
-using z80::kFlagC;
-using z80::kFlagH;
-using z80::kFlagN;
-using z80::kFlagPV;
-using z80::kFlagS;
-using z80::kFlagZ;
-using z80::kSzFlags;
-using z80::kSzpFlags;
-
-using z80::adc16Rule;
-using z80::aluOpOf;
-using z80::AluOp;
-using z80::aluRule;
-using z80::condition;
-using z80::sbc16Rule;
-using z80::shifted;
-using z80::ShiftOp;
-using z80::shiftOpOf;
-
 // ADD, ADC, SUB, SBC, AND, XOR, OR and CP of A with a byte.
 template <AluOp Op>
 inline void alu(ZetaCore& z, uint8_t value) {
