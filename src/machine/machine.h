@@ -10,11 +10,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 #include "cdunit/cdunit.h"
 #include "cpu68000/cpu68000.h"
 #include "machine/sound_frame.h"
+#include "persistence/gym_logger.h"
 #include "sound/pcm_chip.h"
 #include "sound/sn76496.h"
 #include "vdp/frame_buffer.h"
@@ -193,8 +195,9 @@ public:
     // Mode, paths and logging.
     uint32_t megaCdMode = 0;                    // 1 while a BIOS is booted
     char biosPaths[3][kBiosPathSize] = {};      // USA, Japan, Europe
-    uint32_t gymLogging = 0;                    // the music-log work fills the log itself
-    uint32_t gymLogDac = 0;
+    uint32_t gymLogging = 0;                    // 1 while a GYM log is open
+    uint32_t gymLogDac = 0;                     // DAC writes (registers 0x2A, 0x2B) logged too
+    GymLogger gymLog;                           // the log's stream while logging
 
     // The 68000 instances: the main one is created by the constructor; the sub
     // one by the Mega-CD work.
@@ -351,11 +354,48 @@ public:
     void writeWordGateArray(uint32_t address, uint32_t word);
     int32_t runFrameMegaCd(const FrameBufferDesc* frame, const SoundFrameDesc* sound);
 
-    // ==== gym_log.cpp: music log (filled by the music-log work) =========================
+    // ==== gym_log.cpp: the GYM music log ===============================================
 
-    void stopGymLog();
-    void gymWritePsg(uint32_t byte);
+    // Creates the log file (an open log is stopped first). 0, or 1 with the
+    // error box when the file cannot be created.
+    int32_t startGymLog(const char* path);
+    // Writes a last end-of-frame record and closes the log. 1 when no log runs.
+    int32_t stopGymLog();
+    // The records, written while the log's file is open. Callers check
+    // gymLogging (and the DAC filter) first.
     void gymWriteFrameEnd();
+    void gymWriteFm(uint32_t part, uint32_t reg, uint32_t value);
+    void gymWritePsg(uint32_t byte);
+
+    // ==== persistence/save_state.cpp (library vimo_persistence): GST save states ======
+
+    // Writes the main 68000's registers, the VDP registers, CRAM, VSRAM, Z80
+    // RAM, work RAM and VRAM to a file opened "wb". 0, or 1 with the error box
+    // when a write fails.
+    int32_t saveState(std::FILE* file);
+    // Reads them back from a file opened "rb" and rebuilds the palette. The
+    // whole file is read before anything is applied: 0, or 1 with the error
+    // box and the machine untouched when the file is short or unreadable.
+    int32_t loadState(std::FILE* file);
+
+    // ==== persistence/memory_dumps.cpp (library vimo_persistence): dumps ==============
+
+    // Each writes one memory to its fixed file name in the current directory
+    // ("rom_dump", "ram_dump", ...) and returns 0. A file that cannot be
+    // created is skipped; a memory that is not there gives an empty file. The
+    // memories themselves are never changed.
+    int32_t dumpRom();
+    int32_t dumpRam();
+    int32_t dumpZ80Ram();
+    int32_t dumpVram();
+    int32_t dumpCram();
+    int32_t dumpVsram();
+    int32_t dumpProgramRam();
+    int32_t dumpWordRam();
+    int32_t dumpPcmRam();
+    int32_t dumpBackupRam();
+    // "regs.txt": the main and sub gate-array register copies, one per line.
+    int32_t dumpRegisters();
 
 private:
     // machine.cpp

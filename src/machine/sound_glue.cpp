@@ -37,6 +37,10 @@ constexpr int32_t kTimerBStepMicroseconds = 288;
 // latch registers sit 4 above them.
 constexpr uint32_t kFmLatchOffset = 4;
 
+// The DAC's sample and enable registers, in either part: a sample stream the
+// music log leaves out unless asked.
+bool isDacRegister(uint32_t reg) { return reg == 0x2A || reg == 0x2B; }
+
 bool isFrequencyLow(uint32_t reg) {
     return (reg >= 0xA0 && reg <= 0xA2) || (reg >= 0xA8 && reg <= 0xAA);
 }
@@ -116,9 +120,9 @@ void Machine::writeFm(uint32_t address, uint32_t value) {
     } else {
         const uint32_t latch = fmAddressLatch[part] & 0xFF;
         fmShadow[part][latch] = static_cast<uint16_t>(value);
-        // The music log's FM record joins here with the music-log work, before
-        // the byte reaches the chip (registers 0x2A and 0x2B, the DAC, only
-        // while DAC logging is on).
+        // Logged before the byte reaches the chip; the DAC's sample stream
+        // (registers 0x2A and 0x2B) only while DAC logging is on.
+        if (gymLogging != 0 && (gymLogDac != 0 || !isDacRegister(latch))) gymWriteFm(part, latch, value);
         if (latch == kFmTimerControl) {
             if ((value & kFmResetTimerA) != 0) fmStatus &= static_cast<uint8_t>(~kFmStatusTimerA);
             if ((value & kFmResetTimerB) != 0) fmStatus &= static_cast<uint8_t>(~kFmStatusTimerB);
