@@ -16,6 +16,7 @@
 #include "cdunit/cdunit.h"
 #include "cpu68000/cpu68000.h"
 #include "machine/sound_frame.h"
+#include "megacd/stamp_renderer.h"
 #include "persistence/gym_logger.h"
 #include "sound/pcm_chip.h"
 #include "sound/sn76496.h"
@@ -119,11 +120,11 @@ public:
     int32_t sixButtonCount[2] = {}; // TH 1-to-0 writes since the pad timer ran out
     int32_t linesSinceThWrite[2] = {};
 
-    // Mega-CD graphics: stamp latches and font registers (filled by the Mega-CD
-    // graphics work; the stamp latches are added there).
-    uint8_t fontColour = 0;
+    // Mega-CD graphics: the stamp operation's latches and the font registers.
+    StampOperation stampOperation;
+    uint8_t fontColour = 0;           // high nibble: colour of 1-bits, low nibble: of 0-bits
     uint16_t fontBits = 0;
-    uint8_t fontData[8] = {};
+    uint8_t fontData[8] = {};         // the expanded pixels, two a byte
 
     // CPU contexts. The live registers stay inside the cores.
     Cpu68000Context mainContext{};
@@ -354,6 +355,19 @@ public:
     void writeWordGateArray(uint32_t address, uint32_t word);
     int32_t runFrameMegaCd(const FrameBufferDesc* frame, const SoundFrameDesc* sound);
 
+    // ==== megacd/stamp_renderer.cpp, megacd/font_register.cpp: Mega-CD graphics ======
+
+    // The whole stamp operation, run on the sub CPU's word write of the trace
+    // table register; requests the graphics interrupt when done.
+    void runStampOperation();
+    void latchStampRegisters();
+    // One pixel of the stamp the map word names, at map position (px, py),
+    // into the image buffer at column x of line y, by the write mode.
+    void drawStampPixel16(uint32_t mapWord, uint32_t px, uint32_t py, uint32_t x, uint32_t y);
+    void drawStampPixel32(uint32_t mapWord, uint32_t px, uint32_t py, uint32_t x, uint32_t y);
+    // Run on the sub CPU's word write of the font bits.
+    void expandFontBits();
+
     // ==== gym_log.cpp: the GYM music log ===============================================
 
     // Creates the log file (an open log is stopped first). 0, or 1 with the
@@ -398,6 +412,15 @@ public:
     int32_t dumpRegisters();
 
 private:
+    // megacd/stamp_renderer.cpp
+    uint32_t subRegisterWord(uint32_t offset) const;
+    uint8_t& wordRamByte(uint32_t offset);   // 68000 byte offset, wrapped into word RAM
+    uint32_t wordRamWord(uint32_t offset);
+    static uint32_t stepPosition(uint32_t position, uint32_t delta);
+    uint32_t stampMapWord(uint32_t px, uint32_t py);
+    void drawStampPixel(uint32_t mapWord, uint32_t n, uint32_t stampBase, uint32_t px, uint32_t py, uint32_t x,
+                        uint32_t y);
+
     // machine.cpp
     int32_t allocateMemories();
     int32_t initChips();
