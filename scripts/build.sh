@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Configures and builds Vimo.
-#   scripts/build.sh [asan|release|windows]...   (default: all three)
+#   scripts/build.sh [asan|release|windows|fuzz]...   (default: all four)
 #     asan     build/asan     Debug, AddressSanitizer + UBSan, every unit test
 #     release  build/release  Release, the unit tests plus the long suites
 #     windows  build/windows  mingw-w64 cross build of the portable core
+#     fuzz     build/fuzz     clang with libFuzzer, ASan + UBSan: the fuzz targets
 # It does not install anything: scripts/setup.sh does (scripts/test.sh and
 # scripts/run.sh call it first). VIMO_JOBS sets the parallel jobs (default:
 # every core). The build goes on past a failing file, so one run shows every
@@ -18,6 +19,7 @@ configure_args() {
         asan) echo "-DCMAKE_BUILD_TYPE=Debug -DVIMO_SANITIZE=ON -DVIMO_LONG_TESTS=OFF" ;;
         release) echo "-DCMAKE_BUILD_TYPE=Release -DVIMO_SANITIZE=OFF -DVIMO_LONG_TESTS=ON" ;;
         windows) echo "-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=${ROOT}/cmake/mingw-w64-x86_64.cmake" ;;
+        fuzz) echo "-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIMO_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++" ;;
         *) return 1 ;;
     esac
 }
@@ -27,7 +29,7 @@ build_one() {
     local dir="${ROOT}/build/${name}"
     local args
     if ! args="$(configure_args "$name")"; then
-        echo "build: unknown build '${name}' (asan, release or windows)" >&2
+        echo "build: unknown build '${name}' (asan, release, windows or fuzz)" >&2
         return 2
     fi
     # The generator is chosen once, when the folder is first configured.
@@ -48,7 +50,7 @@ build_one() {
 }
 
 builds=("$@")
-[ "${#builds[@]}" -gt 0 ] || builds=(asan release windows)
+[ "${#builds[@]}" -gt 0 ] || builds=(asan release windows fuzz)
 status=0
 for name in "${builds[@]}"; do
     build_one "$name" || status=1

@@ -13,6 +13,7 @@ PACKAGES=(
     zlib1g-dev libminizip-dev libpng-dev
     binutils-m68k-linux-gnu z80asm
     mingw-w64
+    clang libclang-rt-14-dev
     wine wine64 xvfb
 )
 

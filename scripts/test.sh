@@ -3,6 +3,7 @@
 #   build/asan     Debug with AddressSanitizer + UBSan: every unit test
 #   build/release  Release: the same tests plus the long suites
 #   build/windows  mingw-w64 cross build of the portable core (and its checks)
+#   build/fuzz     every fuzz target for VIMO_FUZZ_SECONDS (default 60) each
 # Every stage runs even when an earlier one failed, so one run shows all that
 # is wrong; the exit status is non-zero when anything failed.
 # VIMO_JOBS sets the parallel build and test jobs (default: every core).
@@ -49,7 +50,7 @@ run_tests() {
     return "${rc}"
 }
 
-for name in asan release windows; do
+for name in asan release windows fuzz; do
     banner "${name}: configure and build"
     stage_start=$SECONDS
     if "${ROOT}/scripts/build.sh" "${name}" 2>&1 | tee "${LOGS}/${name}-build.log"; [ "${PIPESTATUS[0]}" -eq 0 ]; then

@@ -74,7 +74,7 @@ template <typename Make> Handler forMode(Mode m, Make make) {
 template <typename Make, unsigned... C>
 Handler forConditionIn(unsigned cond, Make make, std::integer_sequence<unsigned, C...>) {
     Handler handler = nullptr;
-    ((cond == C ? (handler = make.template operator()<C>(), true) : false) || ...);
+    static_cast<void>(((cond == C ? (handler = make.template operator()<C>(), true) : false) || ...));
     return handler;
 }
 

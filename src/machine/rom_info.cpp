@@ -34,8 +34,9 @@ void Machine::showRomInfo() {
     swapBytePairs(rom.get(), swappedImageLength());
     for (size_t i = 0; i < kFieldCount; ++i) {
         const HeaderField& field = kHeaderFields[i];
+        // A field the image does not reach is not even pointed at.
         const int32_t available = std::clamp(romSize - field.offset, 0, field.length);
-        std::memcpy(fields[i], rom.get() + field.offset, static_cast<size_t>(available));
+        if (available > 0) std::memcpy(fields[i], rom.get() + field.offset, static_cast<size_t>(available));
         fields[i][available] = '\0';
     }
     swapBytePairs(rom.get(), swappedImageLength());

@@ -22,6 +22,9 @@ constexpr int32_t kSmdHalfBlock = kSmdBlockSize / 2;
 constexpr size_t kZipNameSize = 261;   // up to 260 characters and the terminator
 // The largest image the machine can hold: its size is a signed 32-bit count.
 constexpr uint64_t kMaxImageSize = std::numeric_limits<int32_t>::max() - kImagePadding;
+// The largest zip entry worth reading: all that the bank registers reach
+// (256 banks of 512 KB). Anything larger is refused before it is allocated.
+constexpr uint64_t kMaxZipEntrySize = 256 * uint64_t{kRomBankSize};
 
 // A stdio stream closed on every path.
 struct FileCloser {
@@ -132,18 +135,19 @@ int32_t Machine::swappedImageLength() const {
 }
 
 // The new image replaces the old one, with a banking copy of its own when it
-// is larger than 4 MB: a copy made for an earlier image is never kept.
+// is larger than 4 MB: a copy made for an earlier image is never kept. 1 when
+// the copy cannot be allocated: the image would run with banking silently
+// off, so the previous image stays instead.
 int32_t Machine::takeImage(std::unique_ptr<uint8_t[]> image, int32_t size) {
-    rom.reset();
-    romCopy.reset();
-    rom = std::move(image);
-    romSize = size;
-    romBankMode = 0;
-    if (romSize >= kRomBankingThreshold) {
-        romCopy = makeBankingCopy(rom.get(), romSize);
-        // Without the memory for the copy the bank registers stay off.
-        if (romCopy) romBankMode = 1;
+    std::unique_ptr<uint8_t[]> copy;
+    if (size >= kRomBankingThreshold) {
+        copy = makeBankingCopy(image.get(), size);
+        if (!copy) return 1;
     }
+    rom = std::move(image);
+    romCopy = std::move(copy);
+    romSize = size;
+    romBankMode = romCopy ? 1 : 0;
     return 0;
 }
 
@@ -152,12 +156,11 @@ int32_t Machine::loadRomFile(const char* path) {
     shutdownFm();
     std::unique_ptr<uint8_t[]> image;
     int32_t size = 0;
-    if (loadRomImage(path, image, size) != 0) {
+    if (loadRomImage(path, image, size) != 0 || takeImage(std::move(image), size) != 0) {
         showErrorBox("Couldn't load: %s", path);
         initSoundChips();
         return 1;
     }
-    takeImage(std::move(image), size);
     megaCdMode = 0;
     startLoadedImage();
     initSoundChips();
@@ -177,7 +180,10 @@ int32_t Machine::loadRomFromZip(char* archivePath, size_t archivePathSize, const
                               nullptr, 0) != UNZ_OK)
         return 1;
     const uint64_t entrySize = info.uncompressed_size;
-    if (entrySize > kMaxImageSize) return 1;
+    if (entrySize > kMaxZipEntrySize) {
+        showErrorBox("Couldn't load: %s", archivePath);
+        return 1;
+    }
     auto image = allocateImage(static_cast<size_t>(entrySize));
     if (!image) return 1;
 
@@ -195,7 +201,10 @@ int32_t Machine::loadRomFromZip(char* archivePath, size_t archivePathSize, const
 
     int32_t size = static_cast<int32_t>(entrySize);
     if (endsWithIgnoringCase(storedName, "smd")) deinterleaveSmd(image.get(), size);
-    takeImage(std::move(image), size);
+    if (takeImage(std::move(image), size) != 0) {
+        showErrorBox("Couldn't load: %s", archivePath);
+        return 1;
+    }
 
     if (archivePath != nullptr && archivePathSize > 0)
         std::snprintf(archivePath, archivePathSize, "%s", storedName);

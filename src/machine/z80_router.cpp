@@ -49,6 +49,14 @@ bool paidBackBudget(uint32_t cycles, uint32_t elapsed, uint32_t& budget) {
     return true;
 }
 
+// Core 2 counts what its last run did until it runs again; this makes it
+// count nothing, as after a reset of its budget.
+void clearKiteCount(KiteCore& k) {
+    k.cyclesBudget = 0;
+    k.cyclesLeft = 0;
+    k.eiSavedCycles = 0;
+}
+
 }  // namespace
 
 int32_t Machine::initZ80Cores() {
@@ -116,7 +124,12 @@ void Machine::runZ80(int32_t cycles) {
         // interrupt taken between slices is paid back like an overrun.
         const int32_t done = kiteCyclesDone(kiteCore);
         const uint32_t elapsed = done > 0 ? static_cast<uint32_t>(done) : 0;
-        if (paidBackBudget(slice, elapsed, budget)) kiteRun(kiteCore, static_cast<int32_t>(budget));
+        // A skipped slice pays the debt, as on core 1; without clearing the
+        // count the core would owe the same debt for ever and never run again.
+        if (paidBackBudget(slice, elapsed, budget))
+            kiteRun(kiteCore, static_cast<int32_t>(budget));
+        else
+            clearKiteCount(kiteCore);
         break;
     }
     default:
@@ -248,9 +261,7 @@ bool Machine::loadZ80State(uint32_t core, const Z80RegisterState& state) {
         // Taking over, the core owes nothing: neither acceptance cycles nor
         // the overrun of a run it made before an earlier switch.
         k.context.owedCycles = 0;
-        k.cyclesBudget = 0;
-        k.cyclesLeft = 0;
-        k.eiSavedCycles = 0;
+        clearKiteCount(k);
         // A request left pending is the frame's interrupt: it goes on with the
         // data byte this core is given for it. Allowed by IFF1, it is accepted
         // now, as core 1 would take it at the start of its next run.

@@ -183,9 +183,41 @@ TEST_F(RomLoading, ZipFailuresKeepThePreviousImage) {
     std::snprintf(buffer, sizeof buffer, "%s", folder.path("none.zip").string().c_str());
     EXPECT_EQ(machine->loadRomFromZip(buffer, sizeof buffer, "game.bin"), 1);
     EXPECT_TRUE(holds(image));
+
+    // An entry claiming more than the bank registers can reach (256 x 512 KB)
+    // is refused before anything is allocated for it.
+    std::vector<uint8_t> zip = test::readFile(archive);
+    const uint8_t central[] = {0x50, 0x4B, 0x01, 0x02};
+    const auto entry = std::search(zip.begin(), zip.end(), std::begin(central), std::end(central));
+    ASSERT_NE(entry, zip.end());
+    const uint8_t claimed[] = {0x01, 0x00, 0x00, 0x08};   // 0x08000001 bytes, uncompressed
+    std::copy(std::begin(claimed), std::end(claimed), entry + 24);
+    std::snprintf(buffer, sizeof buffer, "%s", folder.write("huge.zip", zip).c_str());
+    recorder.clear();
+    EXPECT_EQ(machine->loadRomFromZip(buffer, sizeof buffer, "game.bin"), 1);
+    EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + folder.path("huge.zip").string()});
+    EXPECT_TRUE(holds(image));
 }
 
-TEST_F(RomLoading, ZipEntriesHaveNoSizeLimitAndMapOnlyFourMegabytes) {
+// Without the memory for the banking copy the load fails and the previous
+// image stays, rather than running a large image with banking silently off.
+TEST_F(RomLoading, ABankingCopyThatCannotBeMadeFailsTheLoad) {
+    const auto image = test::patternImage(0x800);
+    ASSERT_EQ(test::loadImage(*machine, folder, image), 0);
+    static int largeBlocks;
+    largeBlocks = 0;
+    blockAllocator = [](size_t bytes) -> uint8_t* {
+        if (bytes > 0x400000 && ++largeBlocks == 2) return nullptr;   // the copy, not the image
+        return allocateZeroedBlock(bytes);
+    };
+    EXPECT_EQ(test::loadImage(*machine, folder, test::patternImage(0x400001), "large.bin"), 1);
+    blockAllocator = allocateZeroedBlock;
+    EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + folder.path("large.bin").string()});
+    EXPECT_TRUE(holds(image));
+    EXPECT_EQ(machine->romBankMode, 0u);
+}
+
+TEST_F(RomLoading, ZipEntriesAboveFourMegabytesMapOnlyTheirFirstFour) {
     // A 6 MB entry loads; the 68000 sees its first 4 MB, and 0x400000 is
     // unmapped (all ones).
     const auto image = test::patternImage(0x600000);
@@ -334,6 +366,13 @@ TEST_F(RomLoading, RomInfoCutsFieldsAtTheImagesEnd) {
               "\tName (Domestic)\t: DOMES\n\tName (Overseas)\t: \n\tProduct info\t: \n"
               "\tCountries\t\t: \n");
     EXPECT_TRUE(holds(image));
+
+    // An empty image: every field is empty.
+    ASSERT_EQ(test::loadImage(*machine, folder, std::vector<uint8_t>{}), 0);
+    machine->showRomInfo();
+    EXPECT_EQ(recorder.romInfo.back(),
+              "\tSystem\t\t: \n\tCopyright\t\t: \n\tName (Domestic)\t: \n\tName (Overseas)\t: \n"
+              "\tProduct info\t: \n\tCountries\t\t: \n");
 }
 
 // ---- Backup RAM files ------------------------------------------------------------------------

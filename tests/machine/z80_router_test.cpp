@@ -428,6 +428,20 @@ TEST_F(Z80RouterCoreTwo, RunsOnTheSameZ80Bus) {
     EXPECT_EQ(registers().pc, 0u) << "core 1 stood still";
 }
 
+// As on core 1, a debt larger than the slice skips that one slice only.
+TEST_F(Z80RouterCoreTwo, ADebtLargerThanTheSliceSkipsOneSlice) {
+    load(0x0000, {0xDD, 0xE3, 0xC3, 0x00, 0x00});  // EX (SP),IX; JP 0
+    release();
+    machine->runZ80(4 * kSlice);
+    ASSERT_GE(counted(), 4 * kSlice);
+    const uint32_t pc = kite(kKitePC);
+    machine->runZ80(kSlice);
+    EXPECT_EQ(kite(kKitePC), pc);
+    machine->runZ80(kSlice);
+    EXPECT_GE(counted(), kSlice) << "the next slice runs whole";
+    EXPECT_LT(counted(), 2 * kSlice);
+}
+
 TEST_F(Z80RouterCoreTwo, SlicesPayBackTheOverrunAndTheAcceptanceCycles) {
     load(0x0000, {
         0xED, 0x56,                          // IM 1

@@ -1,0 +1,82 @@
+// Writes the seed corpus of every fuzz target from the test programs and the
+// tests' file generators: small valid cartridges (raw, SMD, banked), zips,
+// save states and running programs. Usage: make_seeds <folder>.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fuzz_programs.h"
+#include "fuzz_support.h"
+#include "fuzz_z80_programs.h"
+#include "machine_test_util.h"
+#include "z80_side_test_util.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
+
+Bytes withPrefix(std::initializer_list<uint8_t> prefix, std::span<const uint8_t> body) {
+    Bytes out(prefix);
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+void write(const fs::path& folder, const std::string& name, const Bytes& bytes) {
+    fs::create_directories(folder);
+    vimo::fuzz::writeFile((folder / name).string(), bytes);
+}
+
+Bytes savedState(std::span<const uint8_t> program, int frames) {
+    vimo::Machine& machine = vimo::fuzz::machine();
+    const std::string rom = vimo::fuzz::scratchPath("seed.bin");
+    vimo::fuzz::writeFile(rom, program);
+    machine.loadRomFile(rom.c_str());
+    vimo::fuzz::runFrames(machine, frames);
+    const std::string path = vimo::fuzz::scratchPath("seed.gst");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    machine.saveState(file);
+    std::fclose(file);
+    return vimo::test::readFile(path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_seeds <folder>\n");
+        return 2;
+    }
+    const fs::path root = argv[1];
+    const Bytes z80Cart = vimo::test::z80Cartridge(vimo::programs::machine_z80_host(),
+                                                   vimo::programs::z80side_sound_driver(), 0x10000);
+    const std::vector<std::pair<std::string, Bytes>> programs = {
+        {"workload", Bytes(vimo::programs::machine_workload().begin(), vimo::programs::machine_workload().end())},
+        {"scene", Bytes(vimo::programs::vdp_scene().begin(), vimo::programs::vdp_scene().end())},
+        {"score", Bytes(vimo::programs::gym_score().begin(), vimo::programs::gym_score().end())},
+        {"z80", z80Cart},
+    };
+    for (const auto& [name, image] : programs) {
+        write(root / "rom", name + ".bin", withPrefix({0, 0}, image));
+        write(root / "machine", name, withPrefix({0, 0}, image));
+        write(root / "machine", name + "-kite", withPrefix({0x11, 1}, image));
+    }
+    const Bytes& workload = programs[0].second;
+    Bytes blocks = workload;   // SMD files hold whole 16 KB blocks
+    blocks.resize((blocks.size() + 0x3FFF) & ~size_t{0x3FFF});
+    const Bytes smd = vimo::test::makeSmd(blocks);
+    write(root / "rom", "workload.smd", withPrefix({1, 0}, smd));
+    write(root / "rom", "banked.bin", withPrefix({0, 72}, workload));   // 4.5 MB: bank registers on
+
+    const fs::path zip = root / "zip";
+    fs::create_directories(zip);
+    vimo::test::writeZip(zip / "one.zip", {{"game.bin", workload}});
+    vimo::test::writeZip(zip / "two.zip", {{"a.smd", smd}, {"b.BIN", programs[1].second}});
+
+    const Bytes state = savedState(workload, 10);
+    write(root / "state", "whole", withPrefix({0}, state));
+    write(root / "state", "short", withPrefix({0}, std::span(state).first(0x2478)));
+    write(root / "state", "patched", {1, 0x00, 0x00, 0x80, 0x00, 0xFF, 0x00, 0x00});
+    return 0;
+}
