@@ -58,6 +58,24 @@ constexpr uint32_t kHBlankCycles = 83;
 constexpr int32_t kZ80CyclesPerLine = 227;
 constexpr int32_t kPadTimeoutLines = 25;   // a pad timer above this clears the six-button count
 
+// Ranges of the main 68000 that the cartridge and Mega-CD maps share.
+constexpr uint32_t kIoLow = 0xA00000;
+constexpr uint32_t kIoHigh = 0xA1001F;
+constexpr uint32_t kSystemLow = 0xA10020;
+constexpr uint32_t kSystemHigh = 0xBFFFFF;
+constexpr uint32_t kVdpLow = 0xC00000;
+constexpr uint32_t kVdpHigh = 0xDFFFFF;
+constexpr uint32_t kWorkRamLow = 0xFF0000;
+constexpr uint32_t kWorkRamHigh = 0xFFFFFF;
+
+// The four bus callbacks of one range of a memory map.
+struct DataHandlers {
+    DataReadHandler readByte;
+    DataReadHandler readWord;
+    DataWriteHandler writeByte;
+    DataWriteHandler writeWord;
+};
+
 // The five memory-map tables of a 68000, owned by the machine.
 struct Cpu68000Tables {
     std::unique_ptr<ProgramRegion[]> fetch;
@@ -69,6 +87,16 @@ struct Cpu68000Tables {
     Cpu68000ListSet lists() const {
         return {fetch.get(), readByte.get(), readWord.get(), writeByte.get(), writeWord.get()};
     }
+    // Zeroed tables of the given entries (end entry included) for the fetch,
+    // read and write lists; false, with none kept, when the memory is not there.
+    bool allocate(size_t fetchEntries, size_t readEntries, size_t writeEntries);
+    void release();
+    // Entry `readSlot` of both read lists and `writeSlot` of both write lists:
+    // low..high through the callbacks, or straight onto the host block.
+    void setHandled(uint32_t readSlot, uint32_t writeSlot, uint32_t low, uint32_t high,
+                    const DataHandlers& handlers);
+    void setDirect(uint32_t readSlot, uint32_t writeSlot, uint32_t low, uint32_t high, void* host);
+    void setEnd(uint32_t readSlot, uint32_t writeSlot);
 };
 
 // Allocation of the machine's memory blocks and images: zeroed bytes, or null
@@ -442,6 +470,7 @@ private:
     // megacd/word_ram.cpp: in 1M mode, the main CPU fetches from the bank its
     // data accesses use (and the sub CPU from the other).
     void mapWordRam1MByRet();
+    void mapWordRam1MBanks(uint8_t* mainBank, uint8_t* subBank);   // fetch entries of both CPUs
     uint8_t* mainWordRamBank() const;
     uint8_t* subWordRamBank() const;
 

@@ -2,20 +2,12 @@
 // map's I/O, system and VDP callbacks, work RAM, word RAM and the 128 KB
 // window onto one of the four banks of program RAM.
 #include "machine/machine.h"
+#include "megacd/bus_callbacks.h"
 #include "megacd/megacd.h"
 
 namespace vimo {
 
 namespace {
-
-constexpr uint32_t kIoLow = 0xA00000;
-constexpr uint32_t kIoHigh = 0xA1001F;
-constexpr uint32_t kSystemLow = 0xA10020;
-constexpr uint32_t kSystemHigh = 0xBFFFFF;
-constexpr uint32_t kVdpLow = 0xC00000;
-constexpr uint32_t kVdpHigh = 0xDFFFFF;
-constexpr uint32_t kWorkRamLow = 0xFF0000;
-constexpr uint32_t kWorkRamHigh = 0xFFFFFF;
 
 // A data entry that matches no address: the BIOS's while there is none.
 constexpr uint32_t kNoAddressLow = 0xFFFFFFFEu;
@@ -45,35 +37,22 @@ int32_t Machine::buildMegaCdMemoryMap() {
     // Without a BIOS nothing can be fetched.
     if (!bios) fetch[0] = ProgramRegion::end();
 
-    auto fillReads = [&](DataRegion* list, DataReadHandler io, DataReadHandler system,
-                         DataReadHandler vdpPorts, DataReadHandler prgWindow) {
-        list[0] = DataRegion::direct(biosLow, biosHigh, rom.get());
-        list[1] = DataRegion::reader(kIoLow, kIoHigh, io);
-        list[2] = DataRegion::reader(kSystemLow, kSystemHigh, system);
-        list[3] = DataRegion::reader(kVdpLow, kVdpHigh, vdpPorts);
-        list[4] = DataRegion::direct(kWorkRamLow, kWorkRamHigh, ram.get());
-        list[5] = DataRegion::reader(kPrgWindowLow, kPrgWindowHigh, prgWindow);
-        list[kMainReadWordRamSlot] = DataRegion::direct(kMainWordRamLow, kMainWordRam2MHigh, wordRam.get());
-        list[7] = DataRegion::end();
-    };
-    auto fillWrites = [&](DataRegion* list, DataWriteHandler io, DataWriteHandler system,
-                          DataWriteHandler vdpPorts, DataWriteHandler prgWindow) {
-        list[0] = DataRegion::writer(kIoLow, kIoHigh, io);
-        list[1] = DataRegion::writer(kSystemLow, kSystemHigh, system);
-        list[2] = DataRegion::writer(kVdpLow, kVdpHigh, vdpPorts);
-        list[3] = DataRegion::direct(kWorkRamLow, kWorkRamHigh, ram.get());
-        list[4] = DataRegion::writer(kPrgWindowLow, kPrgWindowHigh, prgWindow);
-        list[kMainWriteWordRamSlot] = DataRegion::direct(kMainWordRamLow, kMainWordRam2MHigh, wordRam.get());
-        list[6] = DataRegion::end();
-    };
-    fillReads(mainTables.readByte.get(), mainReadByteIo, mainReadByteSystem, mainReadByteVdp,
-              mainReadBytePrgRam);
-    fillReads(mainTables.readWord.get(), mainReadWordIo, mainReadWordSystem, mainReadWordVdp,
-              mainReadWordPrgRam);
-    fillWrites(mainTables.writeByte.get(), mainWriteByteIo, mainWriteByteSystem, mainWriteByteVdp,
-               mainWriteBytePrgRam);
-    fillWrites(mainTables.writeWord.get(), mainWriteWordIo, mainWriteWordSystem, mainWriteWordVdp,
-               mainWriteWordPrgRam);
+    // The read lists begin with the BIOS; from there on entry n of the
+    // read lists is entry n - 1 of the write lists.
+    const DataRegion biosEntry = DataRegion::direct(biosLow, biosHigh, rom.get());
+    mainTables.readByte[0] = biosEntry;
+    mainTables.readWord[0] = biosEntry;
+    mainTables.setHandled(1, 0, kIoLow, kIoHigh,
+                          {mainReadByteIo, mainReadWordIo, mainWriteByteIo, mainWriteWordIo});
+    mainTables.setHandled(2, 1, kSystemLow, kSystemHigh,
+                          {mainReadByteSystem, mainReadWordSystem, mainWriteByteSystem, mainWriteWordSystem});
+    mainTables.setHandled(3, 2, kVdpLow, kVdpHigh,
+                          {mainReadByteVdp, mainReadWordVdp, mainWriteByteVdp, mainWriteWordVdp});
+    mainTables.setDirect(4, 3, kWorkRamLow, kWorkRamHigh, ram.get());
+    mainTables.setHandled(5, 4, kPrgWindowLow, kPrgWindowHigh, kMainPrgRamCallbacks);
+    mainTables.setDirect(kMainReadWordRamSlot, kMainWriteWordRamSlot, kMainWordRamLow, kMainWordRam2MHigh,
+                         wordRam.get());
+    mainTables.setEnd(kMainReadWordRamSlot + 1, kMainWriteWordRamSlot + 1);
     return 0;
 }
 
@@ -103,34 +82,6 @@ void Machine::writeBytePrgRam(uint32_t address, uint32_t byte) {
 void Machine::writeWordPrgRam(uint32_t address, uint32_t word) {
     writeBytePrgRam(address, (word >> 8) & 0xFF);
     writeBytePrgRam(address + 1, word & 0xFF);
-}
-
-// ---- Bus callbacks -----------------------------------------------------------------------
-
-uint32_t mainReadByteWordRam(uint32_t address, const DataRegion*) {
-    return globalMachine->readByteWordRam(address);
-}
-uint32_t mainReadWordWordRam(uint32_t address, const DataRegion*) {
-    return globalMachine->readWordWordRam(address);
-}
-void mainWriteByteWordRam(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeByteWordRam(address, data & 0xFF);
-}
-void mainWriteWordWordRam(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeWordWordRam(address, data & 0xFFFF);
-}
-
-uint32_t mainReadBytePrgRam(uint32_t address, const DataRegion*) {
-    return globalMachine->readBytePrgRam(address);
-}
-uint32_t mainReadWordPrgRam(uint32_t address, const DataRegion*) {
-    return globalMachine->readWordPrgRam(address);
-}
-void mainWriteBytePrgRam(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeBytePrgRam(address, data & 0xFF);
-}
-void mainWriteWordPrgRam(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeWordPrgRam(address, data & 0xFFFF);
 }
 
 }  // namespace vimo

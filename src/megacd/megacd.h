@@ -5,16 +5,14 @@
 //
 // Everything here acts on the one Machine: the operations are Machine
 // members (grouped in machine.h by the file of this folder that defines
-// them), and the bus callbacks below reach the machine through the global
-// machine pointer, as the main 68000's callbacks do.
+// them), and the bus callbacks (bus_callbacks.h) reach the machine through
+// the global machine pointer, as the main 68000's callbacks do.
 //
 // This header is the map of the Mega-CD: addresses, the slots of the list
-// entries that change at run time, register offsets, and the callbacks.
+// entries that change at run time, register offsets and timing.
 #pragma once
 
 #include <cstdint>
-
-#include "cpu68000/cpu68000.h"
 
 namespace vimo {
 
@@ -108,33 +106,5 @@ constexpr uint32_t kSubCyclesPerLine = 795;
 constexpr int32_t kMegaCdTimerStep = 2;     // timer and stopwatch, per line
 constexpr int32_t kSubTimerFloor = -kMegaCdTimerStep;  // the timer's countdown stops here
 constexpr int32_t kGraphicsIrqDelayStart = 2;
-
-// ---- Bus callbacks ----------------------------------------------------------------------
-// Each ignores its region record and forwards to the Machine member of its
-// range on the global machine.
-
-// Sub 68000 (sub_cpu.cpp).
-uint32_t subReadByteGateArray(uint32_t address, const DataRegion* region);
-uint32_t subReadWordGateArray(uint32_t address, const DataRegion* region);
-void subWriteByteGateArray(uint32_t address, uint32_t data, const DataRegion* region);
-void subWriteWordGateArray(uint32_t address, uint32_t data, const DataRegion* region);
-uint32_t subReadBytePeripheral(uint32_t address, const DataRegion* region);
-uint32_t subReadWordPeripheral(uint32_t address, const DataRegion* region);
-void subWriteBytePeripheral(uint32_t address, uint32_t data, const DataRegion* region);
-void subWriteWordPeripheral(uint32_t address, uint32_t data, const DataRegion* region);
-uint32_t subReadByteWordRam(uint32_t address, const DataRegion* region);
-uint32_t subReadWordWordRam(uint32_t address, const DataRegion* region);
-void subWriteByteWordRam(uint32_t address, uint32_t data, const DataRegion* region);
-void subWriteWordWordRam(uint32_t address, uint32_t data, const DataRegion* region);
-
-// Main 68000, Mega-CD map (main_map.cpp).
-uint32_t mainReadByteWordRam(uint32_t address, const DataRegion* region);
-uint32_t mainReadWordWordRam(uint32_t address, const DataRegion* region);
-void mainWriteByteWordRam(uint32_t address, uint32_t data, const DataRegion* region);
-void mainWriteWordWordRam(uint32_t address, uint32_t data, const DataRegion* region);
-uint32_t mainReadBytePrgRam(uint32_t address, const DataRegion* region);
-uint32_t mainReadWordPrgRam(uint32_t address, const DataRegion* region);
-void mainWriteBytePrgRam(uint32_t address, uint32_t data, const DataRegion* region);
-void mainWriteWordPrgRam(uint32_t address, uint32_t data, const DataRegion* region);
 
 }  // namespace vimo

@@ -3,38 +3,13 @@
 // interrupts, the per-line step the Mega-CD frame runs, and the Mega-CD
 // timer and stopwatch.
 #include <algorithm>
-#include <new>
 
 #include "machine/machine.h"
 #include "machine/report.h"
+#include "megacd/bus_callbacks.h"
 #include "megacd/megacd.h"
 
 namespace vimo {
-
-namespace {
-
-template <typename Entry>
-std::unique_ptr<Entry[]> allocateTable(size_t entries) {
-    return std::unique_ptr<Entry[]>(new (std::nothrow) Entry[entries]());
-}
-
-// The four data lists share the order of the sub map; `lists` says which
-// list is filled (read byte, read word, write byte, write word).
-enum class SubList { kReadByte, kReadWord, kWriteByte, kWriteWord };
-
-DataRegion subHandlerEntry(SubList list, uint32_t low, uint32_t high, DataReadHandler readByte,
-                           DataReadHandler readWord, DataWriteHandler writeByte,
-                           DataWriteHandler writeWord) {
-    switch (list) {
-        case SubList::kReadByte: return DataRegion::reader(low, high, readByte);
-        case SubList::kReadWord: return DataRegion::reader(low, high, readWord);
-        case SubList::kWriteByte: return DataRegion::writer(low, high, writeByte);
-        case SubList::kWriteWord: return DataRegion::writer(low, high, writeWord);
-    }
-    return DataRegion::end();
-}
-
-}  // namespace
 
 int32_t Machine::initSubCpu() {
     freeSubCpuTables();
@@ -43,14 +18,7 @@ int32_t Machine::initSubCpu() {
         showErrorBox("Sub 68000 couldn't initialize");
         return 1;
     }
-    subTables.fetch = allocateTable<ProgramRegion>(kSubFetchSlots);
-    subTables.readByte = allocateTable<DataRegion>(kSubDataSlots);
-    subTables.readWord = allocateTable<DataRegion>(kSubDataSlots);
-    subTables.writeByte = allocateTable<DataRegion>(kSubDataSlots);
-    subTables.writeWord = allocateTable<DataRegion>(kSubDataSlots);
-    if (!subTables.fetch || !subTables.readByte || !subTables.readWord || !subTables.writeByte ||
-        !subTables.writeWord) {
-        freeSubCpuTables();
+    if (!subTables.allocate(kSubFetchSlots, kSubDataSlots, kSubDataSlots)) {
         subCpu->setContext(&subContext);  // no list of the core may outlive its table
         showErrorBox("Sub 68000 couldn't initialize");
         return 1;
@@ -63,11 +31,7 @@ int32_t Machine::initSubCpu() {
 }
 
 void Machine::freeSubCpuTables() {
-    subTables.fetch.reset();
-    subTables.readByte.reset();
-    subTables.readWord.reset();
-    subTables.writeByte.reset();
-    subTables.writeWord.reset();
+    subTables.release();
 }
 
 int32_t Machine::buildSubMemoryMap() {
@@ -77,21 +41,11 @@ int32_t Machine::buildSubMemoryMap() {
     fetch[kSubFetchBankSlot] = ProgramRegion::end();  // the 1M bank window, once there is one
     fetch[2] = ProgramRegion::end();
 
-    auto fill = [&](DataRegion* entries, SubList list) {
-        entries[0] = DataRegion::direct(kSubPrgRamLow, kSubPrgRamHigh, prgRam.get());
-        entries[1] = subHandlerEntry(list, kSubPeripheralLow, kSubPeripheralHigh, subReadBytePeripheral,
-                                     subReadWordPeripheral, subWriteBytePeripheral,
-                                     subWriteWordPeripheral);
-        entries[2] = subHandlerEntry(list, kSubGateArrayLow, kSubGateArrayHigh, subReadByteGateArray,
-                                     subReadWordGateArray, subWriteByteGateArray,
-                                     subWriteWordGateArray);
-        entries[kSubWordRamSlot] = DataRegion::direct(kSubWordRamLow, kSubWordRam2MHigh, wordRam.get());
-        entries[4] = DataRegion::end();
-    };
-    fill(subTables.readByte.get(), SubList::kReadByte);
-    fill(subTables.readWord.get(), SubList::kReadWord);
-    fill(subTables.writeByte.get(), SubList::kWriteByte);
-    fill(subTables.writeWord.get(), SubList::kWriteWord);
+    subTables.setDirect(0, 0, kSubPrgRamLow, kSubPrgRamHigh, prgRam.get());
+    subTables.setHandled(1, 1, kSubPeripheralLow, kSubPeripheralHigh, kSubPeripheralCallbacks);
+    subTables.setHandled(2, 2, kSubGateArrayLow, kSubGateArrayHigh, kSubGateArrayCallbacks);
+    subTables.setDirect(kSubWordRamSlot, kSubWordRamSlot, kSubWordRamLow, kSubWordRam2MHigh, wordRam.get());
+    subTables.setEnd(4, 4);
     return 0;
 }
 
@@ -104,11 +58,7 @@ void Machine::refreshSubCpuContext() {
 
 void Machine::mapSubWordRam2M() {
     if (!subTables.readByte) return;
-    const DataRegion direct = DataRegion::direct(kSubWordRamLow, kSubWordRam2MHigh, wordRam.get());
-    subTables.readByte[kSubWordRamSlot] = direct;
-    subTables.readWord[kSubWordRamSlot] = direct;
-    subTables.writeByte[kSubWordRamSlot] = direct;
-    subTables.writeWord[kSubWordRamSlot] = direct;
+    subTables.setDirect(kSubWordRamSlot, kSubWordRamSlot, kSubWordRamLow, kSubWordRam2MHigh, wordRam.get());
     // Out of 1M mode the sub CPU has no bank, for fetch as for data.
     subTables.fetch[kSubFetchBankSlot] = ProgramRegion::end();
     refreshSubCpuContext();
@@ -116,14 +66,8 @@ void Machine::mapSubWordRam2M() {
 
 void Machine::mapSubWordRam1M() {
     if (!subTables.readByte) return;
-    subTables.readByte[kSubWordRamSlot] =
-        DataRegion::reader(kSubWordRamLow, kSubWordRam1MHigh, subReadByteWordRam);
-    subTables.readWord[kSubWordRamSlot] =
-        DataRegion::reader(kSubWordRamLow, kSubWordRam1MHigh, subReadWordWordRam);
-    subTables.writeByte[kSubWordRamSlot] =
-        DataRegion::writer(kSubWordRamLow, kSubWordRam1MHigh, subWriteByteWordRam);
-    subTables.writeWord[kSubWordRamSlot] =
-        DataRegion::writer(kSubWordRamLow, kSubWordRam1MHigh, subWriteWordWordRam);
+    subTables.setHandled(kSubWordRamSlot, kSubWordRamSlot, kSubWordRamLow, kSubWordRam1MHigh,
+                         kSubWordRamCallbacks);
     refreshSubCpuContext();
 }
 
@@ -180,47 +124,6 @@ void Machine::tickMegaCdTimers() {
     if (stopwatch < 1)
         stopwatch = (subGateArray[kGaStopwatch] << 8) | subGateArray[kGaStopwatch + 1];
     stopwatch -= kMegaCdTimerStep;
-}
-
-// ---- Bus callbacks -----------------------------------------------------------------
-
-uint32_t subReadByteGateArray(uint32_t address, const DataRegion*) {
-    return globalMachine->readByteGateArray(address);
-}
-uint32_t subReadWordGateArray(uint32_t address, const DataRegion*) {
-    return globalMachine->readWordGateArray(address);
-}
-void subWriteByteGateArray(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeByteGateArray(address, data & 0xFF);
-}
-void subWriteWordGateArray(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeWordGateArray(address, data & 0xFFFF);
-}
-
-uint32_t subReadBytePeripheral(uint32_t address, const DataRegion*) {
-    return globalMachine->readByteSubPeripheral(address);
-}
-uint32_t subReadWordPeripheral(uint32_t address, const DataRegion*) {
-    return globalMachine->readWordSubPeripheral(address);
-}
-void subWriteBytePeripheral(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeByteSubPeripheral(address, data & 0xFF);
-}
-void subWriteWordPeripheral(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeWordSubPeripheral(address, data & 0xFFFF);
-}
-
-uint32_t subReadByteWordRam(uint32_t address, const DataRegion*) {
-    return globalMachine->readByteWordRam(address);
-}
-uint32_t subReadWordWordRam(uint32_t address, const DataRegion*) {
-    return globalMachine->readWordWordRam(address);
-}
-void subWriteByteWordRam(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeByteWordRam(address, data & 0xFF);
-}
-void subWriteWordWordRam(uint32_t address, uint32_t data, const DataRegion*) {
-    globalMachine->writeWordWordRam(address, data & 0xFFFF);
 }
 
 }  // namespace vimo

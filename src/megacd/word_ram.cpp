@@ -6,6 +6,7 @@
 // The main CPU's tables only have room for word RAM in Mega-CD mode, so its
 // switches do nothing in cartridge mode (the state byte still changes).
 #include "machine/machine.h"
+#include "megacd/bus_callbacks.h"
 #include "megacd/megacd.h"
 
 namespace vimo {
@@ -77,47 +78,33 @@ void Machine::mapMainWordRam2M() {
     if (megaCdMode == 0 || !mainTables.fetch) return;
     mainTables.fetch[kMainFetchWordRamSlot] =
         ProgramRegion::map(kMainWordRamLow, kMainWordRam2MHigh, wordRam.get());
-    const DataRegion direct = DataRegion::direct(kMainWordRamLow, kMainWordRam2MHigh, wordRam.get());
-    mainTables.readByte[kMainReadWordRamSlot] = direct;
-    mainTables.readWord[kMainReadWordRamSlot] = direct;
-    mainTables.writeByte[kMainWriteWordRamSlot] = direct;
-    mainTables.writeWord[kMainWriteWordRamSlot] = direct;
+    mainTables.setDirect(kMainReadWordRamSlot, kMainWriteWordRamSlot, kMainWordRamLow, kMainWordRam2MHigh,
+                         wordRam.get());
     refreshMainCpuContext();
 }
 
 void Machine::mapMainWordRamHandled() {
     if (megaCdMode == 0 || !mainTables.fetch) return;
-    mainTables.readByte[kMainReadWordRamSlot] =
-        DataRegion::reader(kMainWordRamLow, kMainWordRam2MHigh, mainReadByteWordRam);
-    mainTables.readWord[kMainReadWordRamSlot] =
-        DataRegion::reader(kMainWordRamLow, kMainWordRam2MHigh, mainReadWordWordRam);
-    mainTables.writeByte[kMainWriteWordRamSlot] =
-        DataRegion::writer(kMainWordRamLow, kMainWordRam2MHigh, mainWriteByteWordRam);
-    mainTables.writeWord[kMainWriteWordRamSlot] =
-        DataRegion::writer(kMainWordRamLow, kMainWordRam2MHigh, mainWriteWordWordRam);
+    mainTables.setHandled(kMainReadWordRamSlot, kMainWriteWordRamSlot, kMainWordRamLow, kMainWordRam2MHigh,
+                          kMainWordRamCallbacks);
     refreshMainCpuContext();
 }
 
 void Machine::mapWordRam1MBank0Main() {
-    if (megaCdMode != 0 && mainTables.fetch) {
-        mainTables.fetch[kMainFetchWordRamSlot] =
-            ProgramRegion::map(kMainWordRamLow, kMainBankHigh, wordRamBank0.get());
-        refreshMainCpuContext();
-    }
-    if (subTables.fetch) {
-        subTables.fetch[kSubFetchBankSlot] = ProgramRegion::map(kSubBankLow, kSubBankHigh, wordRamBank1.get());
-        refreshSubCpuContext();
-    }
+    mapWordRam1MBanks(wordRamBank0.get(), wordRamBank1.get());
 }
 
 void Machine::mapWordRam1MBank1Main() {
+    mapWordRam1MBanks(wordRamBank1.get(), wordRamBank0.get());
+}
+
+void Machine::mapWordRam1MBanks(uint8_t* mainBank, uint8_t* subBank) {
     if (megaCdMode != 0 && mainTables.fetch) {
-        mainTables.fetch[kMainFetchWordRamSlot] =
-            ProgramRegion::map(kMainWordRamLow, kMainBankHigh, wordRamBank1.get());
+        mainTables.fetch[kMainFetchWordRamSlot] = ProgramRegion::map(kMainWordRamLow, kMainBankHigh, mainBank);
         refreshMainCpuContext();
     }
     if (subTables.fetch) {
-        subTables.fetch[kSubFetchBankSlot] = ProgramRegion::map(kSubBankLow, kSubBankHigh, wordRamBank0.get());
+        subTables.fetch[kSubFetchBankSlot] = ProgramRegion::map(kSubBankLow, kSubBankHigh, subBank);
         refreshSubCpuContext();
     }
 }
