@@ -83,7 +83,7 @@ TEST_F(BiosProgram, AFourKilobyteBiosBootsAndKeepsItsSize) {
     EXPECT_EQ(machine->romSize, 4096) << "the loaded size, for the ROM dump";
     run(3);
     expectBootConversation(*machine);
-    EXPECT_EQ(machine->readWordRomRam(0x1FFFE), 0u) << "the BIOS block past the file reads zeros";
+    EXPECT_EQ(machine->mainCpu->readWord(0x1FFFE), 0u) << "the BIOS block past the file reads zeros";
 }
 
 TEST_F(BiosProgram, TimerInterruptEveryFiveLinesForReloadTen) {
