@@ -17,6 +17,9 @@ public:
     uint32_t cddControl = 0;     // CDD control word; bit 8 is set by every hard reset
 
     void reset() {}
+    // The region of the disc, for the BIOS to boot in autodetect: 0 USA,
+    // 1 Japan, 2 Europe. No disc can be read yet, so it is USA.
+    int32_t detectRegion() const { return 0; }
 };
 
 }  // namespace vimo

@@ -29,10 +29,23 @@ int32_t Machine::runFrame(const FrameBufferDesc* frame, const SoundFrameDesc* so
         runFrameMegaCd(frame, sound);
         return 0;
     }
+    return runFrameLines(frame, sound, false);
+}
+
+// The cartridge frame plus, on every line, the Mega-CD timers and a line of
+// the sub 68000 (run right after the main 68000's line, before the Z80).
+int32_t Machine::runFrameMegaCd(const FrameBufferDesc* frame, const SoundFrameDesc* sound) {
+    if (!constructed) return 1;
+    return runFrameLines(frame, sound, true);
+}
+
+int32_t Machine::runFrameLines(const FrameBufferDesc* frame, const SoundFrameDesc* sound, bool megaCd) {
     // A surface whose lock failed has no pixels: the frame runs undrawn.
     if (frame != nullptr && frame->pixels == nullptr) frame = nullptr;
 
     mainCpu->tripOdometer();
+    if (megaCd) subCpu->tripOdometer();
+    uint32_t subTarget = 0;
     vCounter = 0;
     hIntCounter = vdp.regs[10];
     if (gymLogging != 0) gymWriteFrameEnd();
@@ -47,8 +60,15 @@ int32_t Machine::runFrame(const FrameBufferDesc* frame, const SoundFrameDesc* so
         firstUnmixed = end;
     };
 
+    auto stepSubCpu = [&] {
+        if (!megaCd) return;
+        subTarget += kSubCyclesPerLine;
+        stepSubCpuTo(subTarget);
+    };
+
     for (line = 0; line < kVisibleLines; ++line) {
         tickFmTimers();
+        if (megaCd) tickMegaCdTimers();
 
         if (--hIntCounter < 0) {
             if ((vdp.regs[0] & kRegister0HIntEnable) != 0 && hInterrupts != 0) interruptMainCpu(4);
@@ -63,6 +83,7 @@ int32_t Machine::runFrame(const FrameBufferDesc* frame, const SoundFrameDesc* so
         hBlankTarget += kMainCyclesPerLine;
         vdp.status &= ~kStatusHBlank;
         runMainCpuTo(lineEndTarget);
+        stepSubCpu();
 
         runZ80(kZ80CyclesPerLine);
 
@@ -87,8 +108,10 @@ int32_t Machine::runFrame(const FrameBufferDesc* frame, const SoundFrameDesc* so
 
     for (; line < kLinesPerFrame; ++line) {
         tickFmTimers();
+        if (megaCd) tickMegaCdTimers();
         lineEndTarget += kMainCyclesPerLine;
         runMainCpuTo(lineEndTarget);
+        stepSubCpu();
         runZ80(kZ80CyclesPerLine);
         if (line == kVCounterJumpLine) vCounter = kVCounterAfterJump;
         ++vCounter;

@@ -110,6 +110,7 @@ int32_t Machine::initChips() {
         showErrorBox("Main 68000: Failed to initialize");
         return 1;
     }
+    subCpu.reset(new (std::nothrow) Cpu68000());
     if (initSubCpu() != 0) {
         showErrorBox("Sub 68000: Failed to initialize");
         return 1;
@@ -183,7 +184,11 @@ int32_t Machine::reset() {
     hIntVector = 0;
 
     // Word RAM mapping: the cartridge tables have no room for the main entry.
-    if (megaCdMode != 0) mapMainWordRam2M();
+    // The program-RAM window is back on bank 0 for fetch as for data.
+    if (megaCdMode != 0) {
+        mapMainWordRam2M();
+        mapMainPrgRamBank(0);
+    }
     mapSubWordRam2M();
 
     graphicsIrqRequest = 0;

@@ -16,6 +16,7 @@
 #include "cdunit/cdunit.h"
 #include "cpu68000/cpu68000.h"
 #include "machine/sound_frame.h"
+#include "megacd/megacd.h"
 #include "megacd/stamp_renderer.h"
 #include "persistence/gym_logger.h"
 #include "sound/pcm_chip.h"
@@ -60,6 +61,24 @@ constexpr uint32_t kHBlankCycles = 83;
 constexpr int32_t kZ80CyclesPerLine = 227;
 constexpr int32_t kPadTimeoutLines = 25;   // a pad timer above this clears the six-button count
 
+// Ranges of the main 68000 that the cartridge and Mega-CD maps share.
+constexpr uint32_t kIoLow = 0xA00000;
+constexpr uint32_t kIoHigh = 0xA1001F;
+constexpr uint32_t kSystemLow = 0xA10020;
+constexpr uint32_t kSystemHigh = 0xBFFFFF;
+constexpr uint32_t kVdpLow = 0xC00000;
+constexpr uint32_t kVdpHigh = 0xDFFFFF;
+constexpr uint32_t kWorkRamLow = 0xFF0000;
+constexpr uint32_t kWorkRamHigh = 0xFFFFFF;
+
+// The four bus callbacks of one range of a memory map.
+struct DataHandlers {
+    DataReadHandler readByte;
+    DataReadHandler readWord;
+    DataWriteHandler writeByte;
+    DataWriteHandler writeWord;
+};
+
 // The five memory-map tables of a 68000, owned by the machine.
 struct Cpu68000Tables {
     std::unique_ptr<ProgramRegion[]> fetch;
@@ -71,6 +90,16 @@ struct Cpu68000Tables {
     Cpu68000ListSet lists() const {
         return {fetch.get(), readByte.get(), readWord.get(), writeByte.get(), writeWord.get()};
     }
+    // Zeroed tables of the given entries (end entry included) for the fetch,
+    // read and write lists; false, with none kept, when the memory is not there.
+    bool allocate(size_t fetchEntries, size_t readEntries, size_t writeEntries);
+    void release();
+    // Entry `readSlot` of both read lists and `writeSlot` of both write lists:
+    // low..high through the callbacks, or straight onto the host block.
+    void setHandled(uint32_t readSlot, uint32_t writeSlot, uint32_t low, uint32_t high,
+                    const DataHandlers& handlers);
+    void setDirect(uint32_t readSlot, uint32_t writeSlot, uint32_t low, uint32_t high, void* host);
+    void setEnd(uint32_t readSlot, uint32_t writeSlot);
 };
 
 // Allocation of the machine's memory blocks and images: zeroed bytes, or null
@@ -129,8 +158,8 @@ public:
     // CPU contexts. The live registers stay inside the cores.
     Cpu68000Context mainContext{};
     Cpu68000Tables mainTables;
-    Cpu68000Context subContext{};   // sub 68000: filled by the Mega-CD work
-    Cpu68000Tables subTables;       // sub 68000: filled by the Mega-CD work
+    Cpu68000Context subContext{};
+    Cpu68000Tables subTables;
     ZetaContext zetaContext{};      // copy of Z80 core 1's record: installs its map, moves its registers
     ZetaCore zetaCore;              // Z80 core 1 ("Zeta v1.0"): its record and run state
     KiteCore kiteCore;              // Z80 core 2 ("Kite v1.0"): its record (map included) and run state
@@ -161,11 +190,11 @@ public:
     int32_t line = 0;               // the line being run
     int32_t romSize = 0;            // bytes of the image, 0 when none
 
-    // Mega-CD gate array and sub-CPU requests (filled by the Mega-CD work; the
-    // hard reset already sets their reset values).
-    uint8_t subGateArray[512] = {};   // sub side 0xFF8000-0xFF81FF
-    uint8_t mainGateArray[48] = {};   // main side 0xA12000-0xA1202F
-    uint8_t commArea[32] = {};        // register offsets 0x10-0x2F
+    // Mega-CD gate array and sub-CPU requests. The register files hold bus
+    // order (a word's high byte at the even offset).
+    uint8_t subGateArray[kSubGateArraySize] = {};    // sub side 0xFF8000-0xFF81FF
+    uint8_t mainGateArray[kMainGateArraySize] = {};  // main side 0xA12000-0xA1202F
+    uint8_t commArea[kCommAreaSize] = {};            // register offsets 0x10-0x2F
     uint16_t commFlags = 0;
     uint16_t hIntVector = 0;
     uint32_t graphicsIrqRequest = 0;  // level 1
@@ -174,6 +203,9 @@ public:
     int32_t subTimer = 0;
     int32_t stopwatch = 0;
     uint32_t wordRamMode = 0;         // bit 0 RET, bit 1 DMNA, bit 2 MODE (1M)
+    // Line steps left before a pending graphics interrupt is delivered; kept
+    // across resets, like the countdown it belongs to.
+    int32_t graphicsIrqDelay = kGraphicsIrqDelayStart;
 
     // Options and inputs.
     uint32_t country = kCountryAutodetectStartup;  // 0x00, 0x80, 0xC0, or autodetect (bits 4-11 all set)
@@ -200,8 +232,7 @@ public:
     uint32_t gymLogDac = 0;                     // DAC writes (registers 0x2A, 0x2B) logged too
     GymLogger gymLog;                           // the log's stream while logging
 
-    // The 68000 instances: the main one is created by the constructor; the sub
-    // one by the Mega-CD work.
+    // The 68000 instances, both created by the constructor.
     std::unique_ptr<Cpu68000> mainCpu;
     std::unique_ptr<Cpu68000> subCpu;
 
@@ -220,6 +251,7 @@ public:
     // ==== frame.cpp: frame scheduler =============================================
 
     int32_t runFrame(const FrameBufferDesc* frame, const SoundFrameDesc* sound);
+    int32_t runFrameMegaCd(const FrameBufferDesc* frame, const SoundFrameDesc* sound);
     int32_t renderLine(const FrameBufferDesc* frame);
     int32_t hCounterRaw() const;
     int32_t hCounter() const;
@@ -301,8 +333,10 @@ public:
     // Bytes of the image as it is swapped: romSize rounded up to even, so an odd
     // image's last byte is paired with the zero pad byte behind it.
     int32_t swappedImageLength() const;
-    // The BIOS and CD-image loads (loadCdImage, bootMegaCd) come with the
-    // Mega-CD work.
+    // Boots the Mega-CD with the BIOS of the country setting. 0, or 1 with
+    // cartridge mode set when the BIOS cannot be loaded. (The CD-image load
+    // comes with the CD unit.)
+    int32_t bootMegaCd();
 
     // ==== rom_info.cpp ======================================================================
 
@@ -340,20 +374,66 @@ public:
     // Renders the samples [first, end) of the frame's buffers. Returns 0.
     int32_t mixSound(const SoundFrameDesc* sound, uint32_t first, uint32_t end);
 
-    // ==== megacd_glue.cpp: Mega-CD side (filled by the Mega-CD work) ===================
+    // ==== megacd/sub_cpu.cpp: sub 68000 glue, its map, per-line step, timers ===========
 
+    // Builds the sub 68000's tables and hands them to its core. 0, or 1 when
+    // the core cannot start ("Sub 68000 couldn't initialize").
     int32_t initSubCpu();
     void freeSubCpuTables();
     void resetSubCpu();
-    int32_t buildMegaCdMemoryMap();
-    void mapMainWordRam2M();
+    // Autovectored (24 + level).
+    void interruptSubCpu(int32_t level);
+    // One line of the sub 68000 up to `target` cycles of the frame: the
+    // reset hold, the level-2 and graphics requests, then its run unless the
+    // main CPU holds its bus.
+    void stepSubCpuTo(uint32_t target);
+    // The level-3 timer and the stopwatch, once per line.
+    void tickMegaCdTimers();
+    int32_t buildSubMemoryMap();
     void mapSubWordRam2M();
-    uint32_t readByteWordRam(uint32_t address);
+    void mapSubWordRam1M();
+
+    // ==== megacd/sub_peripheral.cpp: backup RAM and PCM on the sub bus ===================
+
+    uint32_t readByteSubPeripheral(uint32_t address);
+    uint32_t readWordSubPeripheral(uint32_t address);
+    void writeByteSubPeripheral(uint32_t address, uint32_t byte);
+    void writeWordSubPeripheral(uint32_t address, uint32_t word);
+
+    // ==== megacd/gate_array.cpp: gate-array registers of both sides ======================
+
+    // The side is told by the address: 0xA12000-0xA1202F main, 0xFF8000-0xFF81FF sub.
     uint32_t readByteGateArray(uint32_t address);
     uint32_t readWordGateArray(uint32_t address);
     void writeByteGateArray(uint32_t address, uint32_t byte);
     void writeWordGateArray(uint32_t address, uint32_t word);
-    int32_t runFrameMegaCd(const FrameBufferDesc* frame, const SoundFrameDesc* sound);
+
+    // ==== megacd/word_ram.cpp: word-RAM handshake, map switches, 1M access ===============
+
+    // The memory-mode bits written by each side (value AND 7).
+    void mainMemoryModeWrite(uint32_t bits);
+    void subMemoryModeWrite(uint32_t bits);
+    void mapMainWordRam2M();
+    void mapMainWordRamHandled();
+    void mapWordRam1MBank0Main();
+    void mapWordRam1MBank1Main();
+    // Word RAM as either CPU sees it through the 1M callbacks; the address
+    // tells the CPU. VDP DMA reads the main range through readByteWordRam
+    // in either mode.
+    uint32_t readByteWordRam(uint32_t address);
+    uint32_t readWordWordRam(uint32_t address);
+    void writeByteWordRam(uint32_t address, uint32_t byte);
+    void writeWordWordRam(uint32_t address, uint32_t word);
+
+    // ==== megacd/main_map.cpp: the main 68000's Mega-CD map and program-RAM window =======
+
+    int32_t buildMegaCdMemoryMap();
+    // Bank 0-3 of program RAM for instruction fetch at 0x020000-0x03FFFF.
+    void mapMainPrgRamBank(uint32_t bank);
+    uint32_t readBytePrgRam(uint32_t address);
+    uint32_t readWordPrgRam(uint32_t address);
+    void writeBytePrgRam(uint32_t address, uint32_t byte);
+    void writeWordPrgRam(uint32_t address, uint32_t word);
 
     // ==== megacd/stamp_renderer.cpp, megacd/font_register.cpp: Mega-CD graphics ======
 
@@ -427,9 +507,35 @@ private:
 
     // rom_loading.cpp
     int32_t takeImage(std::unique_ptr<uint8_t[]> image, int32_t size);
+    int32_t padBiosImage();
 
     // sound_glue.cpp
     void replayFmRegister(uint32_t part, uint32_t reg);
+
+    // frame.cpp: the frame of either mode; the Mega-CD frame adds the sub
+    // 68000 and the Mega-CD timers to every line.
+    int32_t runFrameLines(const FrameBufferDesc* frame, const SoundFrameDesc* sound, bool megaCd);
+
+    // megacd/sub_cpu.cpp
+    void refreshSubCpuContext();
+
+    // megacd/gate_array.cpp: one side each; offsets inside the register file.
+    uint32_t readByteMainGateArray(uint32_t offset);
+    uint32_t readWordMainGateArray(uint32_t offset);
+    void writeByteMainGateArray(uint32_t offset, uint32_t byte);
+    void writeWordMainGateArray(uint32_t offset, uint32_t word);
+    uint32_t readByteSubGateArray(uint32_t offset);
+    uint32_t readWordSubGateArray(uint32_t offset);
+    void writeByteSubGateArray(uint32_t offset, uint32_t byte);
+    void writeWordSubGateArray(uint32_t offset, uint32_t word);
+    uint32_t memoryModeRegister(uint8_t stored) const;
+
+    // megacd/word_ram.cpp: in 1M mode, the main CPU fetches from the bank its
+    // data accesses use (and the sub CPU from the other).
+    void mapWordRam1MByRet();
+    void mapWordRam1MBanks(uint8_t* mainBank, uint8_t* subBank);   // fetch entries of both CPUs
+    uint8_t* mainWordRamBank() const;
+    uint8_t* subWordRamBank() const;
 
     bool constructed = false;
 };

@@ -21,21 +21,53 @@ struct TableCapacities {
 constexpr TableCapacities kCartridgeCapacities{3, 6, 6};
 constexpr TableCapacities kMegaCdCapacities{5, 9, 8};
 
-constexpr uint32_t kIoLow = 0xA00000;
-constexpr uint32_t kIoHigh = 0xA1001F;
-constexpr uint32_t kSystemLow = 0xA10020;
-constexpr uint32_t kSystemHigh = 0xBFFFFF;
-constexpr uint32_t kVdpLow = 0xC00000;
-constexpr uint32_t kVdpHigh = 0xDFFFFF;
-constexpr uint32_t kWorkRamLow = 0xFF0000;
-constexpr uint32_t kWorkRamHigh = 0xFFFFFF;
-
 template <typename Entry>
 std::unique_ptr<Entry[]> allocateTable(size_t entries) {
     return std::unique_ptr<Entry[]>(new (std::nothrow) Entry[entries]());
 }
 
 }  // namespace
+
+bool Cpu68000Tables::allocate(size_t fetchEntries, size_t readEntries, size_t writeEntries) {
+    fetch = allocateTable<ProgramRegion>(fetchEntries);
+    readByte = allocateTable<DataRegion>(readEntries);
+    readWord = allocateTable<DataRegion>(readEntries);
+    writeByte = allocateTable<DataRegion>(writeEntries);
+    writeWord = allocateTable<DataRegion>(writeEntries);
+    if (fetch && readByte && readWord && writeByte && writeWord) return true;
+    release();
+    return false;
+}
+
+void Cpu68000Tables::release() {
+    fetch.reset();
+    readByte.reset();
+    readWord.reset();
+    writeByte.reset();
+    writeWord.reset();
+}
+
+void Cpu68000Tables::setHandled(uint32_t readSlot, uint32_t writeSlot, uint32_t low, uint32_t high,
+                                const DataHandlers& handlers) {
+    readByte[readSlot] = DataRegion::reader(low, high, handlers.readByte);
+    readWord[readSlot] = DataRegion::reader(low, high, handlers.readWord);
+    writeByte[writeSlot] = DataRegion::writer(low, high, handlers.writeByte);
+    writeWord[writeSlot] = DataRegion::writer(low, high, handlers.writeWord);
+}
+
+void Cpu68000Tables::setDirect(uint32_t readSlot, uint32_t writeSlot, uint32_t low, uint32_t high,
+                               void* host) {
+    const DataRegion direct = DataRegion::direct(low, high, host);
+    readByte[readSlot] = direct;
+    readWord[readSlot] = direct;
+    writeByte[writeSlot] = direct;
+    writeWord[writeSlot] = direct;
+}
+
+void Cpu68000Tables::setEnd(uint32_t readSlot, uint32_t writeSlot) {
+    readByte[readSlot] = readWord[readSlot] = DataRegion::end();
+    writeByte[writeSlot] = writeWord[writeSlot] = DataRegion::end();
+}
 
 int32_t Machine::initMainCpu() {
     freeMainCpuTables();
@@ -47,15 +79,8 @@ int32_t Machine::initMainCpu() {
     }
 
     const TableCapacities& capacity = megaCdMode != 0 ? kMegaCdCapacities : kCartridgeCapacities;
-    mainTables.fetch = allocateTable<ProgramRegion>(capacity.fetch);
-    mainTables.readByte = allocateTable<DataRegion>(capacity.read);
-    mainTables.readWord = allocateTable<DataRegion>(capacity.read);
-    mainTables.writeByte = allocateTable<DataRegion>(capacity.write);
-    mainTables.writeWord = allocateTable<DataRegion>(capacity.write);
-    if (!mainTables.fetch || !mainTables.readByte || !mainTables.readWord ||
-        !mainTables.writeByte || !mainTables.writeWord) {
+    if (!mainTables.allocate(capacity.fetch, capacity.read, capacity.write)) {
         // Without its tables the 68000 sees an empty map and stays stopped.
-        freeMainCpuTables();
         mainCpu->setContext(&mainContext);
         showErrorBox("Main 68000 couldn't initialize");
         return 1;
@@ -75,11 +100,7 @@ int32_t Machine::initMainCpu() {
 }
 
 void Machine::freeMainCpuTables() {
-    mainTables.fetch.reset();
-    mainTables.readByte.reset();
-    mainTables.readWord.reset();
-    mainTables.writeByte.reset();
-    mainTables.writeWord.reset();
+    mainTables.release();
 }
 
 int32_t Machine::buildCartridgeMemoryMap() {

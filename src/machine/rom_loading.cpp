@@ -212,8 +212,61 @@ int32_t Machine::loadRomFromZip(char* archivePath, size_t archivePathSize, const
     return 0;
 }
 
+// A Mega-CD BIOS is mapped as a fixed 128 KB block, so a smaller image is
+// held in a zero-padded 128 KB buffer; romSize stays the size that was loaded.
+int32_t Machine::padBiosImage() {
+    if (megaCdMode == 0 || !rom || static_cast<uint32_t>(std::max(romSize, 0)) >= kBiosImageSize)
+        return 0;
+    auto padded = allocateImage(kBiosImageSize);
+    if (!padded) return 1;
+    std::memcpy(padded.get(), rom.get(), static_cast<size_t>(swappedImageLength()));
+    rom = std::move(padded);
+    return 0;
+}
+
+int32_t Machine::bootMegaCd() {
+    if (!constructed) return 1;
+    // The BIOS paths are held in the order USA, Japan, Europe.
+    uint32_t slot = 0;
+    const char* missing = "Please configure the SegaCD/MegaCD bios";
+    switch (country & kCountryAutodetectMenu) {
+        case kCountryUsa: missing = "Please configure the SegaCD USA bios"; break;
+        case kCountryJapan:
+            slot = 1;
+            missing = "Please configure the MegaCD JAP bios";
+            break;
+        case kCountryEurope:
+            slot = 2;
+            missing = "Please configure the MegaCD EUR bios";
+            break;
+        default: slot = static_cast<uint32_t>(cdUnit.detectRegion()); break;
+    }
+
+    std::unique_ptr<uint8_t[]> image;
+    int32_t size = 0;
+    if (slot > 2 || loadRomImage(biosPaths[slot], image, size) != 0) {
+        showErrorBox("%s", missing);
+        megaCdMode = 0;
+        return 1;
+    }
+    rom.reset();
+    romCopy.reset();
+    rom = std::move(image);
+    romSize = size;
+    romBankMode = 0;
+    megaCdMode = 1;
+    startLoadedImage();
+    return 0;
+}
+
 int32_t Machine::startLoadedImage() {
     if (!constructed) return 1;
+    if (padBiosImage() != 0) {
+        // No room for the padded BIOS: run without one rather than map
+        // past the image.
+        rom.reset();
+        romSize = 0;
+    }
     swapBytePairs(rom.get(), swappedImageLength());
     if (romBankMode == 1) swapBytePairs(romCopy.get(), swappedImageLength());
     initMainCpu();
@@ -227,9 +280,17 @@ int32_t Machine::freeRom() {
     romCopy.reset();
     romSize = 0;
     romBankMode = 0;
-    // No table entry may keep pointing at the released image. The Mega-CD
-    // map is rebuilt by its own work.
-    if (megaCdMode == 0) buildCartridgeMemoryMap();
+    // No table entry may keep pointing at the released image.
+    if (megaCdMode == 0) {
+        buildCartridgeMemoryMap();
+        return 0;
+    }
+    buildMegaCdMemoryMap();
+    if ((wordRamMode & kWordRamMode1M) != 0) {
+        mapMainWordRamHandled();
+        mapWordRam1MByRet();
+    }
+    mapMainPrgRamBank(mainGateArray[kGaMemoryMode] >> 6);
     return 0;
 }
 

@@ -57,6 +57,15 @@ TEST(HeadlessOptions, EveryOption) {
     EXPECT_EQ(zeta.z80Core, 1u);
 }
 
+TEST(HeadlessOptions, BiosInsteadOfRom) {
+    Options options;
+    ASSERT_EQ(parse({"--bios", "us.bin", "--country", "usa", "--frames", "5"}, options), "");
+    EXPECT_EQ(options.bios, "us.bin");
+    EXPECT_TRUE(options.rom.empty());
+    EXPECT_EQ(options.country, 0x80u);
+    EXPECT_NE(parse({"--bios", "us.bin", "--rom", "game.bin"}, options), "") << "one or the other";
+}
+
 TEST(HeadlessOptions, ButtonNamesAreThePadStateBits) {
     // Up 0, Down 1, Left 2, Right 3, B 4, C 5, A 12, Start 13, Z 16, Y 17, X 18, Mode 19.
     const std::vector<std::pair<const char*, int>> buttons = {

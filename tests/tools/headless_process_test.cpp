@@ -121,6 +121,18 @@ TEST(HeadlessProcess, AnUnloadableRomExitsWithTwoAndTheMachinesMessage) {
     EXPECT_EQ(result.err, "Rom size is too big : 5 MB\nCouldn't load: " + big + "\n");
 }
 
+TEST(HeadlessProcess, BootsABiosAndReportsAMissingOne) {
+    ScratchFolder folder;
+    const std::string bios = folder.write("bios.bin", vimo::programs::machine_backdrop());
+    auto result = runHeadless(folder, "--bios \"" + bios + "\" --country usa --frames 3");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("frames=3 ", 0), 0u) << result.out;
+
+    result = runHeadless(folder, "--bios \"" + folder.path("none.bin").string() + "\" --country japan");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "Please configure the MegaCD JAP bios\n");
+}
+
 TEST(HeadlessProcess, ABadCommandLineShowsTheUsage) {
     ScratchFolder folder;
     const auto result = runHeadless(folder, "--frames 3");

@@ -118,6 +118,30 @@ TEST_F(HeadlessRun, ZipWithoutRomsAndMissingFilesAreLoadFailures) {
     EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + options.rom});
 }
 
+TEST_F(HeadlessRun, BiosBootsTheMegaCdForTheCountry) {
+    // A program that only needs the VDP runs as a BIOS too: the backdrop is red.
+    Options options;
+    options.bios = folder.write("bios.bin", programs::machine_backdrop());
+    options.frames = 2;
+    options.country = kCountryJapan;
+    RunResult result;
+    std::string error;
+    ASSERT_EQ(run(options, result, error), kRunOk) << error;
+    EXPECT_EQ(pictureCrc(result.picture), crcOfRepeatedPixel(0xE000, 320 * 224));
+
+    auto machine = test::makeMachine();
+    machine->country = kCountryAutodetectStartup;
+    ASSERT_EQ(bootWithBios(*machine, options.bios), 0);
+    EXPECT_EQ(machine->megaCdMode, 1u);
+    for (const char* path : machine->biosPaths) EXPECT_EQ(std::string(path), options.bios) << "auto: every country";
+
+    options.bios = folder.path("missing.bin").string();
+    options.country = kCountryEurope;
+    recorder.clear();
+    EXPECT_EQ(run(options, result, error), kRunLoadFailed);
+    EXPECT_EQ(recorder.errors, std::vector<std::string>{"Please configure the MegaCD EUR bios"});
+}
+
 TEST(HeadlessOutputs, FilesThatCannotBeWrittenWholeAreFailures) {
     // The device accepts the open but refuses every byte, as a full disk does;
     // both files are small enough to sit in the stream's buffer until closing.

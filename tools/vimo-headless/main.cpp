@@ -1,6 +1,7 @@
-// vimo-headless: runs a cartridge without a window; see options.h and
-// runner.h. Exit status 0 on success, 2 when the ROM cannot be loaded, 1 for
-// a bad command line or an output that cannot be written.
+// vimo-headless: runs a cartridge or a Mega-CD BIOS without a window; see
+// options.h and runner.h. Exit status 0 on success, 2 when the ROM or BIOS
+// cannot be loaded, 1 for a bad command line or an output that cannot be
+// written.
 #include <cstdio>
 #include <cstring>
 #include <string>

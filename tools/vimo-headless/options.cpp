@@ -8,6 +8,9 @@ const char* const kUsage =
     "usage: vimo-headless --rom FILE [--frames N] [--png FILE] [--wav FILE]\n"
     "                     [--press BUTTONS@FIRST-LAST]... [--z80 zeta|kite]\n"
     "                     [--country auto|usa|japan|europe]\n"
+    "       vimo-headless --bios FILE [the same options]\n"
+    "  --bios boots the Mega-CD with FILE as the BIOS of the country (of every\n"
+    "  country with auto) instead of loading a ROM.\n"
     "  BUTTONS: up down left right a b c start x y z mode, joined by '+';\n"
     "  FIRST-LAST: frames counted from 0, inclusive (a single N means N-N).\n";
 
@@ -76,6 +79,8 @@ std::string parseOptions(int argc, const char* const* argv, Options& options) {
         const std::string_view value = argv[++i];
         if (arg == "--rom") {
             options.rom = value;
+        } else if (arg == "--bios") {
+            options.bios = value;
         } else if (arg == "--frames") {
             if (!parseNumber(value, options.frames)) return "bad frame count '" + std::string(value) + "'";
         } else if (arg == "--png") {
@@ -109,7 +114,8 @@ std::string parseOptions(int argc, const char* const* argv, Options& options) {
             return "unknown option " + std::string(arg);
         }
     }
-    if (options.rom.empty()) return "--rom is required";
+    if (options.rom.empty() && options.bios.empty()) return "--rom or --bios is required";
+    if (!options.rom.empty() && !options.bios.empty()) return "--rom and --bios exclude each other";
     return {};
 }
 

@@ -18,6 +18,7 @@ struct PadPress {
 
 struct Options {
     std::string rom;
+    std::string bios;  // boots the Mega-CD with this BIOS instead of loading a ROM
     uint32_t frames = 600;
     std::string png;   // empty: no picture written
     std::string wav;   // empty: no sound written

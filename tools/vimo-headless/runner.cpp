@@ -55,6 +55,17 @@ int loadLikeTheFrontEnd(Machine& machine, const std::string& path, std::string& 
     return 0;
 }
 
+int bootWithBios(Machine& machine, const std::string& path) {
+    // Slots in the order USA, Japan, Europe.
+    const uint32_t country = machine.country & kCountryAutodetectMenu;
+    for (uint32_t slot = 0; slot < 3; ++slot) {
+        const uint32_t slotCountry = slot == 0 ? kCountryUsa : slot == 1 ? kCountryJapan : kCountryEurope;
+        if (country == slotCountry || country == kCountryAutodetectMenu)
+            std::snprintf(machine.biosPaths[slot], kBiosPathSize, "%s", path.c_str());
+    }
+    return machine.bootMegaCd();
+}
+
 RunStatus run(const Options& options, RunResult& result, std::string& error) {
     auto machine = std::make_unique<Machine>();
     if (!machine->isUsable()) {
@@ -63,7 +74,9 @@ RunStatus run(const Options& options, RunResult& result, std::string& error) {
     }
     machine->country = options.country;
     machine->selectZ80Core(options.z80Core);
-    if (loadLikeTheFrontEnd(*machine, options.rom, error) != 0) return kRunLoadFailed;
+    const int loaded = options.bios.empty() ? loadLikeTheFrontEnd(*machine, options.rom, error)
+                                            : bootWithBios(*machine, options.bios);
+    if (loaded != 0) return kRunLoadFailed;
 
     runFrames(*machine, options, result);
     return kRunOk;

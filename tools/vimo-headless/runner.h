@@ -30,11 +30,16 @@ enum RunStatus { kRunOk = 0, kRunFailed = 1, kRunLoadFailed = 2 };
 // holds the reason when the machine did not report one itself.
 int loadLikeTheFrontEnd(Machine& machine, const std::string& path, std::string& error);
 
+// Boots the Mega-CD with the BIOS file as the BIOS of the machine's country
+// (of all three in autodetect) through bootMegaCd. 0 on success; else the
+// machine has reported why.
+int bootWithBios(Machine& machine, const std::string& path);
+
 // The ROM entries of a zip archive (names ending in "bin" or "smd", any
 // case), sorted ascending ignoring case.
 std::vector<std::string> zipRomEntries(const std::string& path);
 
-// Builds a machine, loads the ROM and runs the frames.
+// Builds a machine, loads the ROM or boots the BIOS, and runs the frames.
 RunStatus run(const Options& options, RunResult& result, std::string& error);
 
 // Runs the frames on a machine that holds its ROM already.
