@@ -10,9 +10,23 @@ namespace vimo {
 
 namespace {
 
-constexpr uint32_t kExecuteIndex = 8;           // the word at 0xFF804A runs the command
-constexpr uint8_t kSubMaskLevel4 = 0x10;        // bit 4 of 0xFF8033
-constexpr uint8_t kDataTrackControl = 0x04;     // TOC control field: data track
+constexpr uint32_t kExecuteIndex = 8;     // the word at 0xFF804A runs the command
+constexpr uint8_t kSubMaskLevel4 = 0x10;  // bit 4 of 0xFF8033
+
+// The six decimal digits of a binary time.
+void setMsfDigits(CdUnit& unit, uint32_t minute, uint32_t second, uint32_t frame) {
+    unit.setCddStatusDigits(static_cast<uint8_t>(minute / 10), static_cast<uint8_t>(minute % 10),
+                            static_cast<uint8_t>(second / 10), static_cast<uint8_t>(second % 10),
+                            static_cast<uint8_t>(frame / 10), static_cast<uint8_t>(frame % 10));
+}
+
+void setTrackDigits(CdUnit& unit, uint32_t track) {
+    unit.setCddStatusDigits(static_cast<uint8_t>(track / 10), static_cast<uint8_t>(track % 10), 0, 0, 0, 0);
+}
+
+void clearDigits(CdUnit& unit) {
+    unit.setCddStatusDigits(0, 0, 0, 0, 0, 0);
+}
 
 }  // namespace
 
@@ -106,25 +120,6 @@ void CdUnit::setCddStatusDigits(uint8_t d2, uint8_t d3, uint8_t d4, uint8_t d5, 
     cddStatus[7] = d7;
 }
 
-namespace {
-
-// The six decimal digits of a binary time.
-void setMsfDigits(CdUnit& unit, uint32_t minute, uint32_t second, uint32_t frame) {
-    unit.setCddStatusDigits(static_cast<uint8_t>(minute / 10), static_cast<uint8_t>(minute % 10),
-                            static_cast<uint8_t>(second / 10), static_cast<uint8_t>(second % 10),
-                            static_cast<uint8_t>(frame / 10), static_cast<uint8_t>(frame % 10));
-}
-
-void setTrackDigits(CdUnit& unit, uint32_t track) {
-    unit.setCddStatusDigits(static_cast<uint8_t>(track / 10), static_cast<uint8_t>(track % 10), 0, 0, 0, 0);
-}
-
-void clearDigits(CdUnit& unit) {
-    unit.setCddStatusDigits(0, 0, 0, 0, 0, 0);
-}
-
-}  // namespace
-
 void CdUnit::cddGetStatus() {
     cddStatus[0] = cddStatus[1] = cddStatus[8] = 0;
     clearDigits(*this);
@@ -205,7 +200,7 @@ void CdUnit::cddReport() {
         else clearDigits(*this);
         cddStatus[8] = static_cast<uint8_t>(number % 10);
         if (number == 1) {
-            if (entry && (entry[1] & kDataTrackControl)) {
+            if (entry && (entry[1] & kTocDataTrack)) {
                 cddStatus[6] = 8;
                 dataMode = 1;
             } else {

@@ -35,6 +35,7 @@ constexpr uint32_t kTocSize = 804;
 constexpr uint32_t kFirstDataBlock = 150;        // 00:02:00, image sector 0
 constexpr uint32_t kFramesPerSecond = 75;
 constexpr uint32_t kCddNibbles = 10;
+constexpr uint8_t kTocDataTrack = 0x04;          // control nibble of a descriptor: data track
 
 // IFSTAT bits; active low: a clear bit is a pending condition.
 constexpr uint8_t kIfstatDtei = 0x40;   // data transfer ended
@@ -192,12 +193,15 @@ public:
     void readDrivePosition();
 
 private:
-    void setTransferEndFlags();
-    uint8_t* cdcModeByte();
+    // cdc.cpp
+    uint8_t* cdcModeByte();  // the machine's 0xFF8004; null without a machine
     void requestCdcInterrupt(uint32_t value);
+    void setTransferEndFlags();
+    // cdd.cpp
     void requestCddInterrupt();
     CdMsf commandTime() const;
     const uint8_t* tocEntry(uint32_t entry) const;
+    // image.cpp
     void readImageSector(uint32_t sector);
     void readBlock();
 };

@@ -151,7 +151,7 @@ uint32_t CdUnit::detectRegion() {
         readImageSector(0);
     } else {
         readDriveToc();
-        if (toc[5] & 0x04) {  // descriptor 1 is a data track
+        if (tocEntry(1)[1] & kTocDataTrack) {
             if (!drive->readSector(0, sectorBuffer.get()))
                 std::memset(sectorBuffer.get(), 0, kSectorDataSize);
         }

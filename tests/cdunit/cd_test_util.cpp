@@ -10,15 +10,20 @@ uint8_t sectorByte(uint32_t sector, uint32_t i, uint8_t region) {
     return static_cast<uint8_t>(sector * 7 + i * 13 + (i >> 8));
 }
 
-std::vector<uint8_t> makePlainImage(uint32_t sectors, uint8_t region) {
-    std::vector<uint8_t> image(size_t{sectors} * kSectorDataSize);
+// Sectors of `size` bytes, the user data `offset` bytes in.
+static std::vector<uint8_t> makeImage(uint32_t sectors, uint8_t region, uint32_t size, uint32_t offset) {
+    std::vector<uint8_t> image(size_t{sectors} * size);
     for (uint32_t n = 0; n < sectors; ++n)
-        for (uint32_t i = 0; i < kSectorDataSize; ++i) image[n * kSectorDataSize + i] = sectorByte(n, i, region);
+        for (uint32_t i = 0; i < kSectorDataSize; ++i) image[size_t{n} * size + offset + i] = sectorByte(n, i, region);
     return image;
 }
 
+std::vector<uint8_t> makePlainImage(uint32_t sectors, uint8_t region) {
+    return makeImage(sectors, region, kSectorDataSize, 0);
+}
+
 std::vector<uint8_t> makeRawImage(uint32_t sectors, uint8_t region) {
-    std::vector<uint8_t> image(size_t{sectors} * kRawSectorSize);
+    std::vector<uint8_t> image = makeImage(sectors, region, kRawSectorSize, kRawSectorDataOffset);
     for (uint32_t n = 0; n < sectors; ++n) {
         uint8_t* sector = &image[size_t{n} * kRawSectorSize];
         std::fill(sector + 1, sector + 11, 0xFF);  // sync: 00, ten FF, 00
@@ -26,8 +31,7 @@ std::vector<uint8_t> makeRawImage(uint32_t sectors, uint8_t region) {
         sector[12] = toBcd(block / 4500);
         sector[13] = toBcd(block % 4500 / 75);
         sector[14] = toBcd(block % 75);
-        sector[15] = 1;  // mode 1
-        for (uint32_t i = 0; i < kSectorDataSize; ++i) sector[16 + i] = sectorByte(n, i, region);
+        sector[15] = 1;  // mode 1; the error codes after the data stay zero
     }
     return image;
 }

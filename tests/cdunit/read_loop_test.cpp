@@ -59,6 +59,10 @@ TEST(CdReadLoop, SixteenSectorsFromTheDiscReachProgramRamByDma) {
         writeCdcRegisters(unit, 7, {0});  // DTACK
         machine->cdcIrqRequest = 0;
     }
+    sendCddCommand(unit, {1});  // stop: the stream ends after the tick already due
+    unit.tickPending = 0;
+    unit.readNextSector();
+    EXPECT_EQ(unit.tickPending, 0u);
     for (uint32_t sector = 0; sector < kSectors; ++sector)
         for (uint32_t i = 0; i < kSectorDataSize; ++i)
             ASSERT_EQ(prgRamByte(*machine, 0x8000 + sector * kSectorDataSize + i), sectorByte(sector, i))
