@@ -48,6 +48,7 @@ bool isRawImagePath(const char* path) {
 
 int32_t CdUnit::openImage(const char* path) {
     closeImage();
+    if (!path) path = "";
     const int written = std::snprintf(imagePath, sizeof imagePath, "%s", path);
     // A path that does not fit could not name the format or the file again.
     if (written >= 0 && static_cast<size_t>(written) < sizeof imagePath)
