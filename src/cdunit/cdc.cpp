@@ -11,6 +11,10 @@ namespace vimo {
 
 namespace {
 
+// Machine.wordRamMode bits.
+constexpr uint32_t kWordRamRet = 0x01;
+constexpr uint32_t kWordRam1M = 0x04;
+
 // Copies up to `length` cache bytes from `from` to `dest`, exchanging the two
 // bytes of each pair on the way: the cache holds the disc's byte order, the
 // destination memories the host order of word-swapped 68000 memory. The copy
@@ -129,9 +133,9 @@ void CdUnit::startTransfer() {
                     kPrgRamSize);
         break;
     case kCdcDestinationWordRam:
-        if (machine->wordRamMode & 0x04) {
+        if (machine->wordRamMode & kWordRam1M) {
             // 1M: the bank the sub CPU holds, bank 1 while RET is 0.
-            uint8_t* bank = (machine->wordRamMode & 0x01) ? machine->wordRamBank0.get()
+            uint8_t* bank = (machine->wordRamMode & kWordRamRet) ? machine->wordRamBank0.get()
                                                           : machine->wordRamBank1.get();
             copySwapped(cache.get(), dac, length, bank, size_t{dmaAddress & 0x3FFFu} * 8,
                         kWordRamBankSize);
@@ -155,7 +159,7 @@ void CdUnit::decodeSector() {
     if (!cache || !sectorBuffer) return;
     const uint8_t ctrl0 = cdcWrite[kCdcCtrl0];
     if (ctrl0 & kCtrl0Wrrq) {
-        auto store = [this] {
+        const auto store = [this] {
             // PT comes from the sub CPU as 16 bits: every byte stays inside the cache.
             for (uint32_t i = 0; i < kSectorHeaderSize; ++i) cache[(pt + i) & 0xFFFF] = head[i];
             for (uint32_t i = 0; i < kSectorDataSize; ++i)
