@@ -13,7 +13,8 @@ PACKAGES=(
     zlib1g-dev libminizip-dev libpng-dev
     binutils-m68k-linux-gnu z80asm
     mingw-w64
-    wine wine64 xvfb
+    wine wine64 xvfb xauth
+    xdotool imagemagick
 )
 
 say() { printf 'setup: %s\n' "$*"; }

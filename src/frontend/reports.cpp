@@ -23,14 +23,10 @@ void copyStatusText(const char* text) {
     std::snprintf(statusText, sizeof statusText, "%s", text);
 }
 
-// A status text also goes to the debugger's output, where the program's
-// tests read it; users never see it.
 void statusTextReport(const char* text) {
     if (statusBar == nullptr) return;
-    copyStatusText(text);
-    sendStatusText();
+    showStatusText(text);
     frameLoop.framesSinceStatus = 0;
-    OutputDebugStringA(statusText);
 }
 
 // Without a status bar there is nothing to repaint: invalidating a null
@@ -61,9 +57,12 @@ void installReports() {
     installReportSink(&sink);
 }
 
+// Each status text also goes to the debugger's output, where the program's
+// tests read it; users never see it.
 void showStatusText(const char* text) {
     copyStatusText(text);
     sendStatusText();
+    OutputDebugStringA(statusText);
 }
 
 void sendStatusText() {
