@@ -5,7 +5,6 @@
 
 #include <new>
 
-#include "frontend/commands.h"
 #include "frontend/config_glue.h"
 #include "frontend/frame_glue.h"
 #include "frontend/main_window.h"

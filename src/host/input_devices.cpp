@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "host/com_release.h"
+
 namespace vimo {
 
 InputSnapshot inputSnapshot;
@@ -99,8 +101,7 @@ int32_t initInput(HINSTANCE instance, HWND window) {
     }
     keyboardDevice->SetDataFormat(&c_dfDIKeyboard);
     if (FAILED(keyboardDevice->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND))) {
-        keyboardDevice->Release();
-        keyboardDevice = nullptr;
+        releaseObject(keyboardDevice);
         return 0;
     }
     joystickCount = 0;
@@ -111,14 +112,8 @@ int32_t initInput(HINSTANCE instance, HWND window) {
 }
 
 void releaseInput() {
-    if (directInput != nullptr) {
-        directInput->Release();
-        directInput = nullptr;
-    }
-    if (keyboardDevice != nullptr) {
-        keyboardDevice->Release();
-        keyboardDevice = nullptr;
-    }
+    releaseObject(directInput);
+    releaseObject(keyboardDevice);
 }
 
 // Only the key array that was read stays filled; the other is cleared so a

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "host/com_release.h"
 namespace vimo {
 
 uint32_t soundOn = 1;
@@ -16,14 +17,6 @@ IDirectSoundBuffer8* soundBuffer = nullptr;
 namespace {
 
 SoundFormat currentFormat{};
-
-template <typename T>
-void release(T*& object) {
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
-}
 
 int32_t soundOff() {
     soundOn = 0;
@@ -90,15 +83,15 @@ int32_t initSound(HWND window) {
 }
 
 int32_t recreateSoundBuffer() {
-    release(soundBufferBase);
-    release(soundBuffer);
+    releaseObject(soundBufferBase);
+    releaseObject(soundBuffer);
     return makeBuffer();
 }
 
 void releaseSound() {
-    release(soundBufferBase);
-    release(soundBuffer);
-    release(soundDevice);
+    releaseObject(soundBufferBase);
+    releaseObject(soundBuffer);
+    releaseObject(soundDevice);
 }
 
 int32_t silenceSoundBuffer() {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "host/com_release.h"
 #include "machine/machine.h"
 
 namespace vimo {
@@ -11,14 +12,6 @@ namespace {
 // DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_ALLOWMODEX.
 constexpr DWORD kFullscreenCooperation = 0x53;
 constexpr uint32_t kHostPitch = kSurfaceWidth * 2;
-
-template <typename T>
-void release(T*& object) {
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
-}
 
 RECT toRect(const ScreenRect& rect) {
     return RECT{rect.left, rect.top, rect.right, rect.bottom};
@@ -137,10 +130,10 @@ void VideoOutput::close() {
 }
 
 int32_t VideoOutput::releaseAll() {
-    release(clipper);
-    release(back);
-    release(primary);
-    release(directDraw);
+    releaseObject(clipper);
+    releaseObject(back);
+    releaseObject(primary);
+    releaseObject(directDraw);
     return 0;
 }
 
