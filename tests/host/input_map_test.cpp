@@ -1,5 +1,7 @@
 // Input codes, key-map presets and the pad words built from a snapshot of
 // the keyboard and joysticks.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "host/input_map.h"
@@ -8,7 +10,7 @@ namespace vimo {
 namespace {
 
 constexpr uint32_t kReleased = 0xF303F;
-constexpr uint8_t kKeyDown = 0x80;   // DirectInput's byte for a held key
+constexpr uint8_t kDown = 0x80;   // DirectInput's byte for a held key
 
 InputSnapshot withJoysticks(uint32_t count) {
     InputSnapshot snapshot;
@@ -17,153 +19,89 @@ InputSnapshot withJoysticks(uint32_t count) {
     return snapshot;
 }
 
-uint32_t padWith(const InputSnapshot& snapshot, int pad, const KeyMap& map = keyMapPresets[0]) {
-    uint32_t pads[2] = {0, 0};
-    buildPads(snapshot, map, false, pads);
-    return pads[pad];
-}
-
-struct KeyCase {
-    const char* name;
-    uint8_t scanCode;
-    uint32_t bit;
-};
-
-TEST(InputMap, EachKeyboardKeyClearsItsButtonBitOfPadOne) {
-    const KeyCase cases[] = {
-        {"Up", 0xC8, 0}, {"Down", 0xD0, 1}, {"Left", 0xCB, 2}, {"Right", 0xCD, 3},
-        {"A", 0x1E, 12}, {"B", 0x1F, 4}, {"C", 0x20, 5}, {"Start", 0x1C, 13},
-        {"X", 0x10, 18}, {"Y", 0x11, 17}, {"Z", 0x12, 16}, {"Mode", 0x13, 19},
-    };
-    for (const KeyCase& c : cases) {
-        InputSnapshot snapshot;
-        snapshot.keyStates[c.scanCode] = kKeyDown;
-        EXPECT_EQ(padWith(snapshot, 0), kReleased & ~(1u << c.bit)) << c.name;
-        EXPECT_EQ(padWith(snapshot, 1), kReleased) << c.name;
-    }
-}
-
-TEST(InputMap, NothingHeldReleasesBothPadsAndOppositeDirectionsBothCount) {
-    InputSnapshot snapshot;
-    EXPECT_EQ(padWith(snapshot, 0), kReleased);
-    EXPECT_EQ(padWith(snapshot, 1), kReleased);
-    snapshot.keyStates[0xCB] = kKeyDown;   // Left
-    snapshot.keyStates[0xCD] = kKeyDown;   // Right
-    snapshot.keyStates[0xC8] = kKeyDown;   // Up
-    EXPECT_EQ(padWith(snapshot, 0), kReleased & ~0b1101u);
-}
-
-TEST(InputMap, JoystickAxesCountOnlyBeyondHalfTheirRange) {
-    struct AxisCase {
-        int32_t x, y;
-        uint32_t pad;
+TEST(InputMap, PadWordsFromSnapshotsWithTheDefaultPreset) {
+    using Setup = std::function<void(InputSnapshot&)>;
+    const struct {
+        const char* name;
+        Setup hold;
+        uint32_t pad1, pad2;
     } cases[] = {
-        {0, -501, kReleased & ~1u},   {0, -500, kReleased},  {0, 501, kReleased & ~2u},
-        {0, 500, kReleased},          {-501, 0, kReleased & ~4u}, {501, 0, kReleased & ~8u},
-        {-1000, -1000, kReleased & ~5u},
+        {"nothing", [](InputSnapshot&) {}, kReleased, kReleased},
+        {"Up key", [](InputSnapshot& s) { s.keyStates[0xC8] = kDown; }, kReleased & ~1u, kReleased},
+        {"A key", [](InputSnapshot& s) { s.keyStates[0x1E] = kDown; }, kReleased & ~(1u << 12), kReleased},
+        {"Mode key", [](InputSnapshot& s) { s.keyStates[0x13] = kDown; }, kReleased & ~(1u << 19), kReleased},
+        {"Left and Right", [](InputSnapshot& s) { s.keyStates[0xCB] = s.keyStates[0xCD] = kDown; },
+         kReleased & ~12u, kReleased},
+        {"virtual Up only", [](InputSnapshot& s) { s.fallbackKeyStates[0x26] = 1; }, kReleased, kReleased},
+        {"stick y -501", [](InputSnapshot& s) { s.joysticks[0].y = -501; }, kReleased, kReleased & ~1u},
+        {"stick y -500", [](InputSnapshot& s) { s.joysticks[0].y = -500; }, kReleased, kReleased},
+        {"stick x 501", [](InputSnapshot& s) { s.joysticks[0].x = 501; }, kReleased, kReleased & ~8u},
+        {"button 1 is Start", [](InputSnapshot& s) { s.joysticks[0].buttons[1] = kDown; }, kReleased,
+         kReleased & ~(1u << 13)},
+        {"button 7 is Mode", [](InputSnapshot& s) { s.joysticks[0].buttons[7] = kDown; }, kReleased,
+         kReleased & ~(1u << 19)},
+        {"absent joystick", [](InputSnapshot& s) { s.joysticks[0].buttons[0] = kDown; s.joysticks[0].present = false; },
+         kReleased, kReleased},
     };
-    for (const AxisCase& c : cases) {
+    for (const auto& c : cases) {
         InputSnapshot snapshot = withJoysticks(1);
-        snapshot.joysticks[0].x = c.x;
-        snapshot.joysticks[0].y = c.y;
-        EXPECT_EQ(padWith(snapshot, 1), c.pad) << c.x << "," << c.y;   // preset 0: joystick 0 drives pad 2
+        c.hold(snapshot);
+        uint32_t pads[2] = {0, 0};
+        buildPads(snapshot, keyMapPresets[0], false, pads);
+        EXPECT_EQ(pads[0], c.pad1) << c.name;
+        EXPECT_EQ(pads[1], c.pad2) << c.name;
     }
-}
-
-TEST(InputMap, JoystickButtonsFollowThePresetOrder) {
-    // Buttons 0..7 are A, Start, B, C, X, Y, Z, Mode.
-    const uint32_t bits[8] = {12, 13, 4, 5, 18, 17, 16, 19};
-    for (uint32_t button = 0; button < 8; ++button) {
-        InputSnapshot snapshot = withJoysticks(1);
-        snapshot.joysticks[0].buttons[button] = kKeyDown;
-        EXPECT_EQ(padWith(snapshot, 1), kReleased & ~(1u << bits[button])) << button;
-    }
-}
-
-TEST(InputMap, AbsentOrUncountedJoysticksGiveNothing) {
-    InputSnapshot snapshot = withJoysticks(1);
-    snapshot.joysticks[0].buttons[0] = kKeyDown;
-    snapshot.joysticks[0].present = false;
-    EXPECT_EQ(padWith(snapshot, 1), kReleased);
-    snapshot.joysticks[0].present = true;
-    snapshot.joystickCount = 0;
-    EXPECT_EQ(padWith(snapshot, 1), kReleased);
-}
-
-TEST(InputMap, QueryFindsTheFirstActiveCodeInSearchOrder) {
-    InputSnapshot snapshot = withJoysticks(2);
-    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), kNoInput);
-    snapshot.joysticks[1].y = 900;
-    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), joystickCode(1, kJoystickDown));
-    snapshot.joysticks[0].buttons[3] = kKeyDown;
-    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), 0x10013);
-    EXPECT_EQ(queryInput(snapshot, kNoInput, 1), joystickCode(1, kJoystickDown));   // joystick 0 masked
-    snapshot.fallbackKeyStates[0x41] = 1;
-    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), 512 + 0x41);
-    snapshot.keyStates[0x1E] = kKeyDown;
-    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), 0x1E);
-}
-
-TEST(InputMap, QueryOfOneCodeGivesItsState) {
-    InputSnapshot snapshot = withJoysticks(1);
-    snapshot.keyStates[0x1E] = kKeyDown;
-    snapshot.joysticks[0].buttons[3] = 0x80;
-    snapshot.joysticks[0].x = -800;
-    EXPECT_EQ(queryInput(snapshot, 0x1E, 0), kKeyDown);
-    EXPECT_EQ(queryInput(snapshot, 0x1F, 0), 0);
-    EXPECT_EQ(queryInput(snapshot, 0x10013, 0), 0x80);
-    EXPECT_EQ(queryInput(snapshot, 0x10013, 1), 0);    // masked
-    EXPECT_EQ(queryInput(snapshot, 0x10003, 0), 1);    // left
-    EXPECT_EQ(queryInput(snapshot, 0x10005, 0), 0);    // no such direction
-    EXPECT_EQ(queryInput(snapshot, 0x10110, 0), 0);    // joystick 1 not there
-    EXPECT_EQ(queryInput(snapshot, 300, 0), 0);        // names nothing
-    EXPECT_EQ(queryInput(snapshot, 0x1000F, 0), 0);
 }
 
 TEST(InputMap, JoysticksOnlySkipsKeyCodes) {
     InputSnapshot snapshot = withJoysticks(1);
-    snapshot.keyStates[0x1E] = kKeyDown;
-    snapshot.joysticks[0].buttons[1] = kKeyDown;   // Start on joystick 0
-    KeyMap map = keyMapPresets[0];
+    snapshot.keyStates[0x1E] = kDown;
+    snapshot.joysticks[0].buttons[1] = kDown;
     uint32_t pads[2];
-    buildPads(snapshot, map, true, pads);
-    EXPECT_EQ(pads[0], kReleased);                       // keyboard pad ignored
+    buildPads(snapshot, keyMapPresets[0], true, pads);
+    EXPECT_EQ(pads[0], kReleased);
     EXPECT_EQ(pads[1], kReleased & ~(1u << 13));
 }
 
-TEST(InputMap, WithoutDirectInputTheDefaultKeyboardPadGetsNothing) {
-    InputSnapshot snapshot;
-    snapshot.fallbackKeyStates[0x26] = 1;   // VK_UP through the fallback
-    EXPECT_EQ(padWith(snapshot, 0), kReleased);
+TEST(InputMap, QueryGivesACodesStateOrTheFirstActiveCode) {
+    InputSnapshot snapshot = withJoysticks(2);
+    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), kNoInput);
+    snapshot.joysticks[1].y = 900;
+    snapshot.joysticks[0].buttons[3] = kDown;
+    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), 0x10013);
+    EXPECT_EQ(queryInput(snapshot, kNoInput, 1), joystickCode(1, kJoystickDown));   // joystick 0 masked
+    EXPECT_EQ(queryInput(snapshot, 0x10013, 0), kDown);
+    EXPECT_EQ(queryInput(snapshot, 0x10013, 1), 0);
+    for (InputCode nothing : {0x10005, 0x1000F, 0x10210, 300}) EXPECT_EQ(queryInput(snapshot, nothing, 0), 0);
+    snapshot.fallbackKeyStates[0x41] = 1;
+    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), 512 + 0x41);
+    snapshot.keyStates[0x1E] = kDown;
+    EXPECT_EQ(queryInput(snapshot, kNoInput, 0), 0x1E);
 }
 
 TEST(InputMap, ChangingKeySourceClearsTheArrayNotInUse) {
     InputSnapshot snapshot;
-    snapshot.keyStates[0xC8] = kKeyDown;        // Up held when DirectInput failed
+    snapshot.keyStates[0xC8] = kDown;   // Up held when the DirectInput keyboard stopped
     snapshot.fallbackKeyStates[0x26] = 1;
     keepKeySource(snapshot, KeySource::Fallback);
-    EXPECT_EQ(snapshot.keyStates[0xC8], 0);
+    uint32_t pads[2];
+    buildPads(snapshot, keyMapPresets[0], false, pads);
+    EXPECT_EQ(pads[0], kReleased);
     EXPECT_EQ(snapshot.fallbackKeyStates[0x26], 1);
-    EXPECT_EQ(padWith(snapshot, 0), kReleased);  // no stale Up
     keepKeySource(snapshot, KeySource::DirectInput);
     EXPECT_EQ(snapshot.fallbackKeyStates[0x26], 0);
 }
 
 TEST(InputMap, PresetsSwapAndReplaceTheHalves) {
     KeyMap map = keyMapPresets[0];
-    EXPECT_EQ(map.pads[0][kSlotUp], 0xC8);
     EXPECT_EQ(map.pads[1][kSlotUp], 0x10001);
-    EXPECT_EQ(map.pads[0][12], 0);
     EXPECT_TRUE(applyKeyPreset(map, 1));
     EXPECT_EQ(map.pads[0][kSlotStart], 0x10011);
     EXPECT_EQ(map.pads[1][kSlotMode], 0x13);
     EXPECT_TRUE(applyKeyPreset(map, 2));
-    EXPECT_EQ(map.pads[1][kSlotA], 0x10110);
     EXPECT_EQ(map.pads[1][kSlotC], 0x10113);
-    for (int32_t bad : {3, -1, 100}) {
-        EXPECT_FALSE(applyKeyPreset(map, bad));
-        EXPECT_EQ(map.pads[1][kSlotA], 0x10110);
-    }
+    for (int32_t bad : {3, -1}) EXPECT_FALSE(applyKeyPreset(map, bad));
+    EXPECT_EQ(map.pads[1][kSlotC], 0x10113);
 }
 
 }  // namespace
