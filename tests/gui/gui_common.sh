@@ -39,3 +39,19 @@ pixel() {
 end_wine() {
     timeout 30 wineserver -w || wineserver -k || true
 }
+
+# The X window with the given title (a pattern), waiting at most a minute;
+# empty when none appeared.
+find_window() {
+    timeout 60 xdotool search --sync --name "$1" | head -n 1
+}
+
+# Waits at most 30 s for the program started as `pid` to end, keeps its exit
+# code in the folder's exit_code and lets Wine finish.
+wait_for_program() {
+    local pid="$1" folder="$2"
+    timeout 30 tail --pid="${pid}" -f /dev/null
+    wait "${pid}"
+    echo "$?" >"${folder}/exit_code"
+    end_wine
+}

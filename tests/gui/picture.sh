@@ -17,15 +17,12 @@ if [ "${2:-}" = "--inside" ]; then
     cd "${folder}" || exit 1
     wine "${VIMO_VIDEO_CHECK}" >"${folder}/check.log" 2>"${folder}/wine.log" &
     pid=$!
-    window="$(timeout 60 xdotool search --sync --name '^Vimo video check$' | head -n 1)"
+    window="$(find_window '^Vimo video check$')"
     if [ -n "${window}" ]; then
         sleep 2
         import -window "${window}" "${folder}/window.png"
     fi
-    timeout 30 tail --pid="${pid}" -f /dev/null
-    wait "${pid}"
-    echo "$?" >"${folder}/exit_code"
-    end_wine
+    wait_for_program "${pid}" "${folder}"
     exit 0
 fi
 

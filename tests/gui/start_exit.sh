@@ -23,7 +23,7 @@ if [ "${2:-}" = "--inside" ]; then
     fi
     wine "${VIMO_EXE}" >"${folder}/wine.log" 2>&1 &
     pid=$!
-    window="$(timeout 60 xdotool search --sync --name '^Vimo v0\.09 - No rom loaded$' | head -n 1)"
+    window="$(find_window '^Vimo v0\.09 - No rom loaded$')"
     if [ -z "${window}" ]; then
         kill "${pid}" 2>/dev/null
         end_wine
@@ -40,10 +40,7 @@ if [ "${2:-}" = "--inside" ]; then
     xdotool key alt+f
     sleep 0.5
     xdotool key x
-    timeout 30 tail --pid="${pid}" -f /dev/null
-    wait "${pid}"
-    echo "$?" >"${folder}/exit_code"
-    end_wine
+    wait_for_program "${pid}" "${folder}"
     exit 0
 fi
 
