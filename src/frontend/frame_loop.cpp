@@ -37,32 +37,32 @@ uint32_t FrameLoop::cursor(FramePorts& ports) {
 
 uint32_t FrameLoop::clockSegment(FramePorts& ports) const {
     const uint64_t frequency = ports.clockFrequency();
-    const uint64_t perSegment = ports.samplesPerSegment();
-    if (frequency == 0 || perSegment == 0) return nextSegment(clockStartSegment);
+    if (frequency == 0) return clockStartSegment;
     const uint64_t elapsed = ports.clockTicks() - clockStart;
-    const uint64_t rate = ports.samplesPerSecond();
-    // Whole seconds and the remainder separately, so the product stays small.
+    // rate / perSegment segments a second; 60 when there is no segment size.
+    const uint64_t perSegment = ports.samplesPerSegment();
+    const uint64_t rate = perSegment == 0 ? 60 : ports.samplesPerSecond();
+    // Whole seconds and the remainder separately, so the products stay small.
     const uint64_t samples = elapsed / frequency * rate + elapsed % frequency * rate / frequency;
-    return static_cast<uint32_t>((clockStartSegment + samples / perSegment) & kSegmentMask);
+    const uint64_t segments = samples / (perSegment == 0 ? 1 : perSegment);
+    return static_cast<uint32_t>((clockStartSegment + segments) & kSegmentMask);
 }
 
-// Waits until the cursor leaves the write segment. The clock is waited for
-// by sleeping; a sound buffer's cursor by asking again, but never longer than
-// kStallMilliseconds, after which the step gives up and, after repeated
-// stalls, the sound buffer is no longer trusted as the clock.
+// Waits until the cursor leaves the write segment: by sleeping for the
+// clock, by asking again for a sound buffer's cursor. Neither wait lasts
+// longer than kStallMilliseconds; then the step hands the thread back to the
+// message loop, and after repeated stalls the sound buffer is no longer
+// trusted as the clock.
 bool FrameLoop::waitForCursor(FramePorts& ports) {
     const uint64_t frequency = ports.clockFrequency();
     const uint64_t start = ports.clockTicks();
     while (cursor(ports) == soundWriteIndex) {
-        if (clockActive) {
-            ports.sleepOneMillisecond();
-            continue;
-        }
         const uint64_t waited = ports.clockTicks() - start;
         if (frequency == 0 || waited * 1000 >= frequency * kStallMilliseconds) {
-            if (++stalls >= kStallsBeforeClock) soundGivenUp = true;
+            if (!clockActive && ++stalls >= kStallsBeforeClock) soundGivenUp = true;
             return false;
         }
+        if (clockActive) ports.sleepOneMillisecond();
     }
     if (!clockActive) stalls = 0;
     return true;

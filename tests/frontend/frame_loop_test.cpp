@@ -118,7 +118,7 @@ TEST(FrameLoopAuto, StatusTextIsBlankedAfterMoreThan180Frames) {
 TEST(FrameLoopAuto, WithoutSoundTheClockPacesAboutSixtyFramesASecond) {
     const struct {
         uint32_t rate, perSegment;
-    } cases[] = {{44100, 735}, {11025, 183}, {8000, 133}};
+    } cases[] = {{44100, 735}, {11025, 183}, {8000, 133}, {44100, 0}};
     for (const auto& c : cases) {
         FakePorts ports;
         ports.sound = false;
