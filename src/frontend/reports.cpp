@@ -4,7 +4,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 #include "frontend/frame_glue.h"
 #include "frontend/main_window.h"
