@@ -28,6 +28,11 @@ if(VIMO_WINE)
         ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;DISPLAY="
         PASS_REGULAR_EXPRESSION "entry.txt 4000"
         FAIL_REGULAR_EXPRESSION "read failed;cannot open"
+        FIXTURES_REQUIRED wine_prefix
+        RESOURCE_LOCK wine_server
         TIMEOUT 300
         LABELS windows)
 endif()
+
+# The Windows program's own checks: built always, run under Wine where it is.
+add_subdirectory("${PROJECT_SOURCE_DIR}/tests/gui" "${CMAKE_BINARY_DIR}/tests/gui")

@@ -14,7 +14,8 @@ PACKAGES=(
     binutils-m68k-linux-gnu z80asm
     mingw-w64
     clang libclang-rt-14-dev
-    wine wine64 xvfb
+    wine wine64 xvfb xauth
+    xdotool imagemagick
 )
 
 say() { printf 'setup: %s\n' "$*"; }

@@ -1,0 +1,89 @@
+// vimo.exe's entry point: start-up in a fixed order, then the message loop,
+// whose idle time runs the emulation.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <new>
+
+#include "frontend/config_glue.h"
+#include "frontend/frame_glue.h"
+#include "frontend/main_window.h"
+#include "frontend/reports.h"
+#include "frontend/status_lamps.h"
+#include "machine/report.h"
+#include "resource.h"
+
+namespace vimo {
+
+namespace {
+
+void createLampBrushes() {
+    for (int brush = 0; brush < 5; ++brush) lampBrushes[brush] = CreateSolidBrush(kLampBrushColours[brush]);
+}
+
+// A machine whose construction failed has shown its own error box; the
+// program cannot run without one.
+bool buildMachine() {
+    Machine* machine = new (std::nothrow) Machine;
+    if (machine == nullptr) {
+        showErrorBox("Couldn't allocate the Megadrive machine");
+        return false;
+    }
+    if (!machine->isUsable() || globalMachine != machine) return false;
+    frontMachine = machine;
+    return true;
+}
+
+// Pumps every waiting message; false once WM_QUIT was taken, with its code.
+bool pumpMessages(HACCEL accelerators, int& exitCode) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            exitCode = static_cast<int>(message.wParam);
+            return false;
+        }
+        if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return true;
+}
+
+int runMessageLoop(HACCEL accelerators) {
+    int exitCode = 0;
+    while (pumpMessages(accelerators, exitCode)) {
+        if (emulationRunning == 0) continue;
+        if (frameSkip == -1) {
+            runFramesAuto();
+        } else {
+            runFrameFixedSkip();
+        }
+    }
+    return exitCode;
+}
+
+int startUp(HINSTANCE instance) {
+    appInstance = instance;
+    createLampBrushes();
+    InitCommonControls();
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    if (registerMainClass(instance) == 0) return 0;
+    installReports();
+    if (createMainWindow() != 0) return 1;
+    SetMenu(mainWindow, LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAIN_MENU)));
+    initDevices(instance);
+    allocateSampleBuffers();
+    if (!buildMachine()) return 1;
+    loadConfig();
+    setStatusText("Ready");
+    return runMessageLoop(accelerators);
+}
+
+}  // namespace
+
+}  // namespace vimo
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
+    return vimo::startUp(instance);
+}
