@@ -333,10 +333,14 @@ public:
     // Bytes of the image as it is swapped: romSize rounded up to even, so an odd
     // image's last byte is paired with the zero pad byte behind it.
     int32_t swappedImageLength() const;
-    // Boots the Mega-CD with the BIOS of the country setting. 0, or 1 with
-    // cartridge mode set when the BIOS cannot be loaded. (The CD-image load
-    // comes with the CD unit.)
+    // Boots the Mega-CD with the BIOS of the country setting (in autodetect,
+    // of the disc's region). 0, or 1 with cartridge mode set when the BIOS
+    // cannot be loaded.
     int32_t bootMegaCd();
+    // Opens a disc image in place of any open one and boots the Mega-CD. 0
+    // whatever the boot gives, or 1 with "Couldn't load" when the file cannot
+    // be opened.
+    int32_t loadCdImage(const char* path);
 
     // ==== rom_info.cpp ======================================================================
 

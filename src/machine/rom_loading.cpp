@@ -224,6 +224,18 @@ int32_t Machine::padBiosImage() {
     return 0;
 }
 
+int32_t Machine::loadCdImage(const char* path) {
+    if (!constructed) return 1;
+    if (File probe{std::fopen(path, "rb")}; !probe) {
+        showErrorBox("Couldn't load: %s", path);
+        return 1;
+    }
+    cdUnit.closeImageIfOpen();
+    cdUnit.openImage(path);
+    bootMegaCd();
+    return 0;
+}
+
 int32_t Machine::bootMegaCd() {
     if (!constructed) return 1;
     // The BIOS paths are held in the order USA, Japan, Europe.

@@ -2,9 +2,10 @@
 // 0xA12000-0xA1202F, the sub side at 0xFF8000-0xFF81FF. Every write is first
 // stored in its side's register file (bus order); some offsets then act.
 //
-// The data controller and drive registers (sub 0x04-0x0A, 0x36-0x4B) and the
-// font and stamp registers (0x4C-0x66) are plain stored bytes here; the CD
-// unit and the stamp renderer give them their effects.
+// The data controller and drive registers (sub 0x04-0x0A, 0x36-0x4B) are
+// plain stored bytes here; the CD unit gives them their effects. The font
+// registers live in their own fields, and the stamp parameters are stored
+// bytes the stamp renderer latches when its trigger word is written.
 //
 // The bus ignores A0 on word cycles, so a word access at an odd address acts
 // on the even one: no word reaches past the end of a register file.
@@ -35,6 +36,10 @@ bool inMainGateArray(uint32_t address) {
 
 bool inSubGateArray(uint32_t address) {
     return address >= kSubGateArrayLow && address <= kSubGateArrayHigh;
+}
+
+bool inFontData(uint32_t offset) {
+    return offset >= kGaFontData && offset < kGaFontData + kGaFontDataSize;
 }
 
 }  // namespace
@@ -135,6 +140,10 @@ uint32_t Machine::readByteSubGateArray(uint32_t offset) {
     if (offset == kGaCommFlags) return commFlags >> 8;
     if (offset == kGaCommFlags + 1) return commFlags & 0xFF;
     if (inCommArea(offset)) return commArea[offset - kGaCommandWords];
+    if (offset == kGaFontColour + 1) return fontColour;
+    if (offset == kGaFontBits) return fontBits >> 8;
+    if (offset == kGaFontBits + 1) return fontBits & 0xFF;
+    if (inFontData(offset)) return fontData[offset - kGaFontData];
     return subGateArray[offset];
 }
 
@@ -145,9 +154,12 @@ uint32_t Machine::readWordSubGateArray(uint32_t offset) {
         case kGaCommFlags: return commFlags;
         case kGaTimer: return subGateArray[kGaTimerReload];
         case kGaFader: return kFaderWord;
+        case kGaFontColour: return fontColour;
+        case kGaFontBits: return fontBits;
         default: break;
     }
     if (inCommArea(offset)) return storedWord(commArea, offset - kGaCommandWords);
+    if (inFontData(offset)) return storedWord(fontData, offset - kGaFontData);
     return storedWord(subGateArray, offset);
 }
 
@@ -159,6 +171,10 @@ void Machine::writeByteSubGateArray(uint32_t offset, uint32_t byte) {
         case kGaMemoryMode: subMemoryModeWrite(byte & 0x07); break;
         case kGaCommFlags + 1: commFlags = static_cast<uint16_t>((commFlags & 0xFF00) | byte); break;
         case kGaTimerReload: subTimer = static_cast<int32_t>(byte); break;
+        case kGaFontColour + 1: fontColour = static_cast<uint8_t>(byte); break;
+        // A byte write changes the font bits without expanding them.
+        case kGaFontBits: fontBits = static_cast<uint16_t>((fontBits & 0x00FF) | (byte << 8)); break;
+        case kGaFontBits + 1: fontBits = static_cast<uint16_t>((fontBits & 0xFF00) | byte); break;
         default:
             if (offset >= kGaStatusWords && offset < kGaCommEnd)
                 commArea[offset - kGaCommandWords] = static_cast<uint8_t>(byte);
@@ -176,6 +192,12 @@ void Machine::writeWordSubGateArray(uint32_t offset, uint32_t word) {
         case kGaProtect: subMemoryModeWrite(word & 0x07); break;
         case kGaStopwatch: stopwatch = static_cast<int32_t>(word); break;
         case kGaTimer: subTimer = static_cast<int32_t>(word & 0xFF); break;
+        case kGaFontColour: fontColour = static_cast<uint8_t>(word); break;
+        case kGaFontBits:
+            fontBits = static_cast<uint16_t>(word);
+            expandFontBits();
+            break;
+        case kGaTraceTable: runStampOperation(); break;
         default:
             if (offset >= kGaStatusWords && offset < kGaCommEnd)
                 storeWord(commArea, offset - kGaCommandWords, word);

@@ -95,6 +95,19 @@ constexpr uint32_t kGaTimerReload = 0x31;
 constexpr uint32_t kGaInterruptMask = 0x33;  // bit n enables level n
 constexpr uint32_t kGaFader = 0x34;
 constexpr uint16_t kFaderWord = 0xFFF0;
+// Sub side: the graphics unit.
+constexpr uint32_t kGaFontColour = 0x4C;     // word; the colours are the byte at 0x4D
+constexpr uint32_t kGaFontBits = 0x4E;
+constexpr uint32_t kGaFontData = 0x50;       // 0x50-0x57
+constexpr uint32_t kGaFontDataSize = 8;
+constexpr uint32_t kGaStampSize = 0x58;      // 0x59: repeat, stamp size, map size
+constexpr uint32_t kGaStampMap = 0x5A;
+constexpr uint32_t kGaImageHeight = 0x5C;    // 0x5D: cells - 1
+constexpr uint32_t kGaImageBuffer = 0x5E;
+constexpr uint32_t kGaImageOffset = 0x60;
+constexpr uint32_t kGaImageHDots = 0x62;
+constexpr uint32_t kGaImageVDots = 0x64;
+constexpr uint32_t kGaTraceTable = 0x66;     // its word write starts an operation
 
 // Word-RAM state byte (Machine.wordRamMode).
 constexpr uint32_t kWordRamRet = 0x01;

@@ -13,7 +13,6 @@ namespace {
 constexpr uint32_t kWordRamMask = kWordRamSize - 1;
 constexpr uint32_t kPositionMask = 0x1FFF;   // 13-bit map positions
 constexpr uint32_t kDeltaSign = 0x8000;
-constexpr uint32_t kSubModeRegister = 0x03;
 
 // Stamp numbers: bits 0-10 for 16x16 stamps (128 bytes each), bits 2-10 for
 // 32x32 stamps (512 bytes each).
@@ -36,18 +35,18 @@ uint32_t Machine::wordRamWord(uint32_t offset) {
 }
 
 void Machine::latchStampRegisters() {
-    const uint32_t size = subGateArray[kStampSizeRegister + 1];
+    const uint32_t size = subGateArray[kGaStampSize + 1];
     stampOperation.repeat = size & 1;
     stampOperation.stampSize32 = (size >> 1) & 1;
     stampOperation.mapSize4096 = (size >> 2) & 1;
-    stampOperation.stampMapBase = subRegisterWord(kStampMapRegister) * 4;
-    stampOperation.imageCellHeight = (subGateArray[kImageHeightRegister + 1] & 31) + 1;
-    stampOperation.imageBufferBase = subRegisterWord(kImageBufferRegister) * 4;
-    stampOperation.imageOffset = subRegisterWord(kImageOffsetRegister);
-    stampOperation.hDots = subRegisterWord(kImageHDotsRegister);
-    stampOperation.vDots = subRegisterWord(kImageVDotsRegister);
-    stampOperation.traceTableAddress = subRegisterWord(kTraceTableRegister) * 4;
-    stampOperation.writeMode = static_cast<StampWriteMode>((subGateArray[kSubModeRegister] >> 3) & 3);
+    stampOperation.stampMapBase = subRegisterWord(kGaStampMap) * 4;
+    stampOperation.imageCellHeight = (subGateArray[kGaImageHeight + 1] & 31) + 1;
+    stampOperation.imageBufferBase = subRegisterWord(kGaImageBuffer) * 4;
+    stampOperation.imageOffset = subRegisterWord(kGaImageOffset);
+    stampOperation.hDots = subRegisterWord(kGaImageHDots);
+    stampOperation.vDots = subRegisterWord(kGaImageVDots);
+    stampOperation.traceTableAddress = subRegisterWord(kGaTraceTable) * 4;
+    stampOperation.writeMode = static_cast<StampWriteMode>((subGateArray[kGaMemoryMode] >> 3) & 3);
 }
 
 void Machine::runStampOperation() {
@@ -75,8 +74,8 @@ void Machine::runStampOperation() {
         }
     }
     // Nothing is left to draw: the register reads 0 until the next operation.
-    subGateArray[kImageVDotsRegister] = 0;
-    subGateArray[kImageVDotsRegister + 1] = 0;
+    subGateArray[kGaImageVDots] = 0;
+    subGateArray[kGaImageVDots + 1] = 0;
     graphicsIrqRequest = 1;
 }
 

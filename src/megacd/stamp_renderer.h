@@ -9,20 +9,7 @@
 
 namespace vimo {
 
-// Sub-side gate-array registers of the graphics unit (offsets from 0xFF8000).
-constexpr uint32_t kFontColourRegister = 0x4C;
-constexpr uint32_t kFontBitsRegister = 0x4E;
-constexpr uint32_t kFontDataRegister = 0x50;     // 0x50-0x57
-constexpr uint32_t kStampSizeRegister = 0x58;    // 0x59: repeat, stamp size, map size
-constexpr uint32_t kStampMapRegister = 0x5A;
-constexpr uint32_t kImageHeightRegister = 0x5C;  // 0x5D: cells - 1
-constexpr uint32_t kImageBufferRegister = 0x5E;
-constexpr uint32_t kImageOffsetRegister = 0x60;
-constexpr uint32_t kImageHDotsRegister = 0x62;
-constexpr uint32_t kImageVDotsRegister = 0x64;
-constexpr uint32_t kTraceTableRegister = 0x66;
-
-// How a stamp pixel meets the image buffer (sub register 0x03, bits 3-4).
+// How a stamp pixel meets the image buffer (sub memory-mode register, bits 3-4).
 enum class StampWriteMode : uint32_t { overwrite = 0, underwrite = 1, nonZeroOnly = 2, none = 3 };
 
 // The parameters of one operation, latched from the registers when it starts.

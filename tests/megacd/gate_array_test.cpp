@@ -49,8 +49,16 @@ const RegisterCase kRegisterCases[] = {
     {"TimerWordReadsTheReloadByte", {{0xFF8030, 2, 0x0A0B}}, {{0xFF8030, 2, 0x000B}, {0xFF8031, 1, 0x0B}}},
     {"StopwatchIsSeenFromBothSides", {{0xFF800C, 2, 0x0100}}, {{0xA1200C, 2, 0x0100}, {0xFF800C, 2, 0x0100}}},
     {"CddStatusBytesAreStoredBytes", {{0xFF8038, 2, 0x1234}}, {{0xFF8038, 1, 0x12}, {0xFF8039, 1, 0x34}}},
-    {"FontAndStampRegistersAreStoredBytes", {{0xFF804E, 2, 0x8001}, {0xFF8066, 2, 0x4321}},
-     {{0xFF804E, 2, 0x8001}, {0xFF8066, 2, 0x4321}}},
+    // Font colours 0x31 and bits 0x8001: the leftmost and rightmost pixels in
+    // the first colour, every other pixel in the second.
+    {"FontWordWritesExpandTheBits", {{0xFF804C, 2, 0x0031}, {0xFF804E, 2, 0x8001}},
+     {{0xFF804D, 1, 0x31}, {0xFF804C, 2, 0x0031}, {0xFF804E, 2, 0x8001}, {0xFF8050, 1, 0x31},
+      {0xFF8057, 1, 0x13}, {0xFF8052, 2, 0x1111}, {0xFF8056, 2, 0x1113}}},
+    {"FontByteWritesDoNotExpand", {{0xFF804D, 1, 0x21}, {0xFF804E, 1, 0x80}, {0xFF804F, 1, 0x01}},
+     {{0xFF804E, 2, 0x8001}, {0xFF804F, 1, 0x01}, {0xFF8050, 1, 0x00}, {0xFF804D, 1, 0x21}}},
+    {"StampParametersAreStoredAndVDotsReadZeroAfterAnOperation",
+     {{0xFF8062, 2, 0x0000}, {0xFF8064, 2, 0x0003}, {0xFF8066, 2, 0x0010}},
+     {{0xFF8066, 2, 0x0010}, {0xFF8062, 2, 0x0000}, {0xFF8064, 2, 0x0000}, {0xFF8065, 1, 0x00}}},
     {"OutsideBothFilesReadsZero", {{0xFF8200, 1, 0x55}}, {{0xFF8200, 1, 0x00}, {0xA12030, 1, 0x00}}},
     // The bus ignores A0 on word cycles: a word at an odd address is the
     // word at the even one, and the last word of a file stays inside it.

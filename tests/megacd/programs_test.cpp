@@ -96,6 +96,18 @@ TEST_F(BiosProgram, TimerInterruptEveryFiveLinesForReloadTen) {
     EXPECT_EQ(static_cast<uint16_t>(statusWord(*machine, 0) - before), 262u);
 }
 
+// The finished operation raises level 1 on the third line step that finds
+// it pending: 3 lines, 6 stopwatch steps, after the operation.
+TEST_F(BiosProgram, StampOperationInterruptsOnceAfterItsDelay) {
+    boot(programs::mcd_stamp());
+    run(3);
+    EXPECT_EQ(statusWord(*machine, 0), 1u) << "one level-1 interrupt";
+    EXPECT_EQ(static_cast<uint16_t>(statusWord(*machine, 2) - statusWord(*machine, 4)), 6u);
+    EXPECT_EQ(statusWord(*machine, 6), 0u) << "no V dots left";
+    for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(machine->wordRam[(0x3000 + i) ^ 1], 0x55) << i;
+    EXPECT_EQ(machine->wordRam[0x3004 ^ 1], 0x00) << "8 dots only";
+}
+
 TEST_F(BiosProgram, WordRamHandedOverThenSplitIntoBanks) {
     boot(programs::mcd_word_ram());
     run(3);

@@ -85,15 +85,16 @@ unexpected:
     .endm
 
     | The sub program's vector table: reset stack and PC, then every
-    | exception to `sub_unexpected` except the autovectors of levels 2 and 3.
-    .macro  SUB_VECTORS level2=sub_ignore, level3=sub_ignore
+    | exception to `sub_unexpected` except the autovectors of levels 1-3.
+    .macro  SUB_VECTORS level2=sub_ignore, level3=sub_ignore, level1=sub_unexpected
     .balign 2
 sub_image:
     dc.l    SUB_STACK
     dc.l    sub_start - sub_image
-    .rept   24
-    dc.l    sub_unexpected - sub_image      | 2-25
+    .rept   23
+    dc.l    sub_unexpected - sub_image      | 2-24
     .endr
+    dc.l    \level1 - sub_image             | 25 level 1
     dc.l    \level2 - sub_image             | 26 level 2
     dc.l    \level3 - sub_image             | 27 level 3
     .rept   36
