@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cd_test_util.h"
+#include "frontend/config_file.h"
 #include "fuzz_programs.h"
 #include "fuzz_support.h"
 #include "fuzz_z80_programs.h"
@@ -78,5 +80,13 @@ int main(int argc, char** argv) {
     write(root / "state", "whole", withPrefix({0}, state));
     write(root / "state", "short", withPrefix({0}, std::span(state).first(0x2478)));
     write(root / "state", "patched", {1, 0x00, 0x00, 0x80, 0x00, 0xFF, 0x00, 0x00});
+
+    write(root / "disc", "plain-europe", withPrefix({0, 0}, vimo::test::makePlainImage(4, 0x64)));
+    write(root / "disc", "raw-japan", withPrefix({1, 0}, vimo::test::makeRawImage(4, 0xA1)));
+
+    const std::string settings = vimo::formatConfig(vimo::ConfigSettings{});
+    write(root / "config", "defaults", Bytes(settings.begin(), settings.end()));
+    const std::string odd = "Sound rate  = 96000\r\nSound bits  = 12\r\nRom Path   =  C:\\roms\\\r\n";
+    write(root / "config", "odd", Bytes(odd.begin(), odd.end()));
     return 0;
 }
