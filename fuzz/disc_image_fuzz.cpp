@@ -26,13 +26,19 @@ void configureBios(vimo::Machine& machine) {
     machine.country = vimo::kCountryAutodetectMenu;
 }
 
-// PLAY from 00:02:00 as the sub CPU commands it: nibble pairs, the last word
+// A drive command as the sub CPU writes it: nibble pairs, the last word
 // executes.
+void sendCommand(vimo::CdUnit& unit, const uint32_t (&words)[5]) {
+    for (uint32_t i = 0; i < 5; ++i) unit.writeCddCommand(2 * i, words[i]);
+}
+
+// As a BIOS starts a data disc: the start of track 1 (which tells a data
+// track), then PLAY from 00:02:00 with the decoder storing sectors.
 void playFromTwoSeconds(vimo::CdUnit& unit) {
     unit.setCdcRegisterAddress(vimo::kCdcCtrl0);
     unit.writeCdcRegister(vimo::kCtrl0Decen | vimo::kCtrl0Wrrq);
-    const uint32_t words[5] = {0x0300, 0x0000, 0x0002, 0x0000, 0x0000};
-    for (uint32_t i = 0; i < 5; ++i) unit.writeCddCommand(2 * i, words[i]);
+    sendCommand(unit, {0x0200, 0x0005, 0x0001, 0x0000, 0x0000});
+    sendCommand(unit, {0x0300, 0x0000, 0x0002, 0x0000, 0x0000});
 }
 
 }  // namespace

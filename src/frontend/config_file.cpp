@@ -157,7 +157,9 @@ bool readLine(std::FILE* file, std::string& line) {
         if (c == '\n') break;
         if (line.size() < kMaxConfigLine) line += static_cast<char>(c);
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // No value may end in CR: the written file could not tell it from its own
+    // line end, so a value read that way would not survive the next save.
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     return any;
 }
 

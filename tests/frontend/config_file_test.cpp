@@ -148,6 +148,16 @@ TEST_F(ConfigFileOnDisk, ACrlfFileReadsLikeItsText) {
     writeFile(crlf);
     ASSERT_EQ(loadConfigFile(path, read, hooks), 0);
     EXPECT_EQ(read, changedSettings());
+
+    // A value ending in CR would not survive the next save: every trailing CR
+    // goes, and what was read is written and read back unchanged.
+    writeFile("Brm Path   = Bpp mod     = \xE1\\\r\r\n");
+    ASSERT_EQ(loadConfigFile(path, read, hooks), 0);
+    EXPECT_EQ(read.brmDirectory, "Bpp mod     = \xE1\\");
+    ASSERT_EQ(saveConfigFile(path, read), 0);
+    ConfigSettings again;
+    ASSERT_EQ(loadConfigFile(path, again, hooks), 0);
+    EXPECT_EQ(again.brmDirectory, read.brmDirectory);
 }
 
 TEST_F(ConfigFileOnDisk, AnOverlongLineIsOneLineAndItsTailIsNoKey) {
