@@ -1,6 +1,7 @@
 // Writes the seed corpus of every fuzz target from the test programs and the
 // tests' file generators: small valid cartridges (raw, SMD, banked), zips,
-// save states and running programs. Usage: make_seeds <folder>.
+// save states, running programs and Mega-CD BIOS programs that read a disc.
+// Usage: make_seeds <folder>.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -73,6 +74,17 @@ int main(int argc, char** argv) {
     fs::create_directories(zip);
     vimo::test::writeZip(zip / "one.zip", {{"game.bin", workload}});
     vimo::test::writeZip(zip / "two.zip", {{"a.smd", smd}, {"b.BIN", programs[1].second}});
+
+    // BIOS images for the disc target, one for each disc the first byte chooses.
+    const std::vector<std::pair<std::string, Bytes>> bioses = {
+        {"cdread", Bytes(vimo::programs::mcd_cdread().begin(), vimo::programs::mcd_cdread().end())},
+        {"boot", Bytes(vimo::programs::mcd_boot().begin(), vimo::programs::mcd_boot().end())},
+        {"stamp", Bytes(vimo::programs::mcd_stamp().begin(), vimo::programs::mcd_stamp().end())},
+    };
+    for (const auto& [name, image] : bioses) {
+        write(root / "disc", name, withPrefix({0}, image));
+        write(root / "disc", name + "-raw-japan", withPrefix({3}, image));
+    }
 
     const Bytes state = savedState(workload, 10);
     write(root / "state", "whole", withPrefix({0}, state));
