@@ -6,6 +6,7 @@
 //
 // Input: byte 0 bit 0 the image format (0 plain ".iso", 1 raw ".bin"), bits
 // 1-2 the disc's region byte (0x64, 0xA1, 0x7A, 0x00); the rest is the BIOS.
+#include <cstdio>
 #include <string>
 #include <vector>
 

@@ -3,6 +3,8 @@
 // tick and the CD interrupts of the Mega-CD frame, the drive commands and
 // the data controller's DMA. Also the BIOS chosen by the disc's region in
 // autodetect, and a disc that cannot be loaded.
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 

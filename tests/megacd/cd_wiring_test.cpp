@@ -3,6 +3,7 @@
 // 0xFF8036-0xFF804B), the CD tick every 210 lines of the Mega-CD frame with
 // the level-5 interrupt it delivers, the drive's level-4 interrupt at the end
 // of a frame and at once on the host clock, and hostile register values.
+#include <algorithm>
 #include <vector>
 
 #include <gtest/gtest.h>
