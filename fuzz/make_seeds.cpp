@@ -1,6 +1,7 @@
 // Writes the seed corpus of every fuzz target from the test programs and the
 // tests' file generators: small valid cartridges (raw, SMD, banked), zips,
-// save states and running programs. Usage: make_seeds <folder>.
+// save states, running programs and Mega-CD BIOS programs that read a disc.
+// Usage: make_seeds <folder>.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -76,13 +77,24 @@ int main(int argc, char** argv) {
     vimo::test::writeZip(zip / "one.zip", {{"game.bin", workload}});
     vimo::test::writeZip(zip / "two.zip", {{"a.smd", smd}, {"b.BIN", programs[1].second}});
 
+    // BIOS images for the Mega-CD target, on a plain and on a raw disc.
+    const std::vector<std::pair<std::string, Bytes>> bioses = {
+        {"cdread", Bytes(vimo::programs::mcd_cdread().begin(), vimo::programs::mcd_cdread().end())},
+        {"boot", Bytes(vimo::programs::mcd_boot().begin(), vimo::programs::mcd_boot().end())},
+        {"stamp", Bytes(vimo::programs::mcd_stamp().begin(), vimo::programs::mcd_stamp().end())},
+    };
+    for (const auto& [name, image] : bioses) {
+        write(root / "megacd", name, withPrefix({0}, image));
+        write(root / "megacd", name + "-raw-japan", withPrefix({3}, image));
+    }
+
     const Bytes state = savedState(workload, 10);
     write(root / "state", "whole", withPrefix({0}, state));
     write(root / "state", "short", withPrefix({0}, std::span(state).first(0x2478)));
     write(root / "state", "patched", {1, 0x00, 0x00, 0x80, 0x00, 0xFF, 0x00, 0x00});
 
-    write(root / "disc", "plain-europe", withPrefix({0, 0}, vimo::test::makePlainImage(4, 0x64)));
-    write(root / "disc", "raw-japan", withPrefix({1, 0}, vimo::test::makeRawImage(4, 0xA1)));
+    write(root / "disc", "plain-europe", withPrefix({0, 0}, vimo::test::makePlainImage(24, 0x64)));
+    write(root / "disc", "raw-japan", withPrefix({1, 0}, vimo::test::makeRawImage(24, 0xA1)));
 
     const std::string settings = vimo::formatConfig(vimo::ConfigSettings{});
     write(root / "config", "defaults", Bytes(settings.begin(), settings.end()));

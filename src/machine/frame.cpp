@@ -32,8 +32,9 @@ int32_t Machine::runFrame(const FrameBufferDesc* frame, const SoundFrameDesc* so
     return runFrameLines(frame, sound, false);
 }
 
-// The cartridge frame plus, on every line, the Mega-CD timers and a line of
-// the sub 68000 (run right after the main 68000's line, before the Z80).
+// The cartridge frame plus, on every line, the CD data tick (first), the
+// Mega-CD timers and a line of the sub 68000 (run right after the main
+// 68000's line, before the Z80); and at its end the CD drive's interrupt.
 int32_t Machine::runFrameMegaCd(const FrameBufferDesc* frame, const SoundFrameDesc* sound) {
     if (!constructed) return 1;
     return runFrameLines(frame, sound, true);
@@ -67,6 +68,7 @@ int32_t Machine::runFrameLines(const FrameBufferDesc* frame, const SoundFrameDes
     };
 
     for (line = 0; line < kVisibleLines; ++line) {
+        if (megaCd) tickCdData();
         tickFmTimers();
         if (megaCd) tickMegaCdTimers();
 
@@ -107,6 +109,7 @@ int32_t Machine::runFrameLines(const FrameBufferDesc* frame, const SoundFrameDes
     interruptZ80();
 
     for (; line < kLinesPerFrame; ++line) {
+        if (megaCd) tickCdData();
         tickFmTimers();
         if (megaCd) tickMegaCdTimers();
         lineEndTarget += kMainCyclesPerLine;
@@ -120,6 +123,7 @@ int32_t Machine::runFrameLines(const FrameBufferDesc* frame, const SoundFrameDes
 
     vdp.status &= ~(kStatusVBlank | kStatusVIntPending);
     if ((vdp.regs[12] & kRegister12Interlace) != 0) vdp.status ^= kStatusOddFrame;
+    if (megaCd) deliverCddInterrupt();
     return 0;
 }
 

@@ -206,6 +206,9 @@ public:
     // Line steps left before a pending graphics interrupt is delivered; kept
     // across resets, like the countdown it belongs to.
     int32_t graphicsIrqDelay = kGraphicsIrqDelayStart;
+    // Lines since the last CD data tick: one counter of the program, carried
+    // from frame to frame and kept across resets.
+    uint32_t cdTickCounter = 0;
 
     // Options and inputs.
     uint32_t country = kCountryAutodetectStartup;  // 0x00, 0x80, 0xC0, or autodetect (bits 4-11 all set)
@@ -393,6 +396,12 @@ public:
     void stepSubCpuTo(uint32_t target);
     // The level-3 timer and the stopwatch, once per line.
     void tickMegaCdTimers();
+    // The CD data tick, counted at the start of every Mega-CD line: on every
+    // 210th line the pending level-5 request is delivered (when the mask lets
+    // it) and then the sector that is due is read.
+    void tickCdData();
+    // At the end of a Mega-CD frame: the pending level-4 (CD drive) request.
+    void deliverCddInterrupt();
     int32_t buildSubMemoryMap();
     void mapSubWordRam2M();
     void mapSubWordRam1M();

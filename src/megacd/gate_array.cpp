@@ -3,9 +3,10 @@
 // stored in its side's register file (bus order); some offsets then act.
 //
 // The data controller and drive registers (sub 0x04-0x0A, 0x36-0x4B) are
-// plain stored bytes here; the CD unit gives them their effects. The font
-// registers live in their own fields, and the stamp parameters are stored
-// bytes the stamp renderer latches when its trigger word is written.
+// forwarded to the CD unit, which holds their state; what the sub CPU wrote
+// there is stored as well. The font registers live in their own fields, and
+// the stamp parameters are stored bytes the stamp renderer latches when its
+// trigger word is written.
 //
 // The bus ignores A0 on word cycles, so a word access at an odd address acts
 // on the even one: no word reaches past the end of a register file.
@@ -40,6 +41,14 @@ bool inSubGateArray(uint32_t address) {
 
 bool inFontData(uint32_t offset) {
     return offset >= kGaFontData && offset < kGaFontData + kGaFontDataSize;
+}
+
+bool inCddStatus(uint32_t offset) {
+    return offset >= kGaCddStatus && offset < kGaCddStatusEnd;
+}
+
+bool inCddCommand(uint32_t offset) {
+    return offset >= kGaCddCommand && offset < kGaCddCommandEnd;
 }
 
 }  // namespace
@@ -144,6 +153,14 @@ uint32_t Machine::readByteSubGateArray(uint32_t offset) {
     if (offset == kGaFontBits) return fontBits >> 8;
     if (offset == kGaFontBits + 1) return fontBits & 0xFF;
     if (inFontData(offset)) return fontData[offset - kGaFontData];
+    switch (offset) {
+        case kGaCdcAddress: return cdUnit.cdcRegisterAddress();
+        case kGaCdcRegister: return cdUnit.readCdcRegister();
+        case kGaCddControl: return cdUnit.readCddControl(0);
+        case kGaCddControl + 1: return cdUnit.readCddControl(1);
+        default: break;
+    }
+    // The CDD status bytes read back as stored: only words read the status.
     return subGateArray[offset];
 }
 
@@ -156,8 +173,14 @@ uint32_t Machine::readWordSubGateArray(uint32_t offset) {
         case kGaFader: return kFaderWord;
         case kGaFontColour: return fontColour;
         case kGaFontBits: return fontBits;
+        case kGaCdcMode: return (subGateArray[kGaCdcMode] << 8) | cdUnit.cdcRegisterAddress();
+        case kGaCdcRegisterWord: return cdUnit.readCdcRegister() & 0xFF;
+        case kGaCdcHostData: return cdUnit.readHostData() & 0xFFFF;
+        case kGaCdcDmaAddress: return (cdUnit.dmaAddress >> 3) & 0xFFFF;
+        case kGaCddControl: return cdUnit.readCddControl(2);
         default: break;
     }
+    if (inCddStatus(offset)) return cdUnit.readCddStatus(offset - kGaCddStatus);
     if (inCommArea(offset)) return storedWord(commArea, offset - kGaCommandWords);
     if (inFontData(offset)) return storedWord(fontData, offset - kGaFontData);
     return storedWord(subGateArray, offset);
@@ -175,6 +198,13 @@ void Machine::writeByteSubGateArray(uint32_t offset, uint32_t byte) {
         // A byte write changes the font bits without expanding them.
         case kGaFontBits: fontBits = static_cast<uint16_t>((fontBits & 0x00FF) | (byte << 8)); break;
         case kGaFontBits + 1: fontBits = static_cast<uint16_t>((fontBits & 0xFF00) | byte); break;
+        case kGaCdcAddress: cdUnit.setCdcRegisterAddress(byte); break;
+        case kGaCdcRegister: cdUnit.writeCdcRegister(byte); break;
+        // Only the low byte carries the host clock that can raise level 4.
+        case kGaCddControl: cdUnit.writeCddControl(byte, 0); break;
+        case kGaCddControl + 1:
+            if (cdUnit.writeCddControl(byte, 1)) interruptSubCpu(4);
+            break;
         default:
             if (offset >= kGaStatusWords && offset < kGaCommEnd)
                 commArea[offset - kGaCommandWords] = static_cast<uint8_t>(byte);
@@ -198,9 +228,16 @@ void Machine::writeWordSubGateArray(uint32_t offset, uint32_t word) {
             expandFontBits();
             break;
         case kGaTraceTable: runStampOperation(); break;
+        // A word write to 0x04 leaves the register pointer where it is.
+        case kGaCdcDmaAddress: cdUnit.setDmaAddress(word); break;
+        case kGaCddControl:
+            if (cdUnit.writeCddControl(word, 2)) interruptSubCpu(4);
+            break;
         default:
             if (offset >= kGaStatusWords && offset < kGaCommEnd)
                 storeWord(commArea, offset - kGaCommandWords, word);
+            else if (inCddCommand(offset))
+                cdUnit.writeCddCommand(offset - kGaCddCommand, word);  // the word at 0x4A executes
             break;
     }
 }

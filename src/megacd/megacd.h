@@ -95,6 +95,18 @@ constexpr uint32_t kGaTimerReload = 0x31;
 constexpr uint32_t kGaInterruptMask = 0x33;  // bit n enables level n
 constexpr uint32_t kGaFader = 0x34;
 constexpr uint16_t kFaderWord = 0xFFF0;
+// Sub side: the CD data controller and the CD drive (Parts 9.101, 9.102).
+constexpr uint32_t kGaCdcMode = 0x04;        // destination, DSR, EDT; its word adds the register pointer
+constexpr uint32_t kGaCdcAddress = 0x05;     // the register pointer
+constexpr uint32_t kGaCdcRegisterWord = 0x06;
+constexpr uint32_t kGaCdcRegister = 0x07;    // register data, through the pointer
+constexpr uint32_t kGaCdcHostData = 0x08;    // word
+constexpr uint32_t kGaCdcDmaAddress = 0x0A;  // word
+constexpr uint32_t kGaCddControl = 0x36;     // word; 0x37 its low byte (host clock)
+constexpr uint32_t kGaCddStatus = 0x38;      // 0x38-0x41: five status words
+constexpr uint32_t kGaCddStatusEnd = 0x42;
+constexpr uint32_t kGaCddCommand = 0x42;     // 0x42-0x4B: five command words
+constexpr uint32_t kGaCddCommandEnd = 0x4C;
 // Sub side: the graphics unit.
 constexpr uint32_t kGaFontColour = 0x4C;     // word; the colours are the byte at 0x4D
 constexpr uint32_t kGaFontBits = 0x4E;
@@ -119,5 +131,6 @@ constexpr uint32_t kSubCyclesPerLine = 795;
 constexpr int32_t kMegaCdTimerStep = 2;     // timer and stopwatch, per line
 constexpr int32_t kSubTimerFloor = -kMegaCdTimerStep;  // the timer's countdown stops here
 constexpr int32_t kGraphicsIrqDelayStart = 2;
+constexpr uint32_t kCdTickLines = 210;      // the CD data tick, counted across frames
 
 }  // namespace vimo

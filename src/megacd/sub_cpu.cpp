@@ -1,7 +1,7 @@
 // The sub 68000: the second 68000 instance with its memory map, its reset
 // hold and bus request through the main side's gate-array bits, its
-// interrupts, the per-line step the Mega-CD frame runs, and the Mega-CD
-// timer and stopwatch.
+// interrupts, the per-line step the Mega-CD frame runs, the Mega-CD timer
+// and stopwatch, and the CD data tick with the CD interrupts it delivers.
 #include <algorithm>
 
 #include "machine/machine.h"
@@ -124,6 +124,26 @@ void Machine::tickMegaCdTimers() {
     if (stopwatch < 1)
         stopwatch = (subGateArray[kGaStopwatch] << 8) | subGateArray[kGaStopwatch + 1];
     stopwatch -= kMegaCdTimerStep;
+}
+
+void Machine::tickCdData() {
+    if (++cdTickCounter < kCdTickLines) return;
+    if ((subGateArray[kGaInterruptMask] & 0x20) != 0 && cdcIrqRequest != 0) {
+        interruptSubCpu(5);
+        cdcIrqRequest = 0;
+    }
+    if (cdUnit.tickPending != 0) {
+        cdUnit.tickPending = 0;
+        cdUnit.readNextSector();
+    }
+    cdTickCounter = 0;
+}
+
+void Machine::deliverCddInterrupt() {
+    if ((subGateArray[kGaInterruptMask] & 0x10) != 0 && cddIrqRequest != 0) {
+        interruptSubCpu(4);
+        cddIrqRequest = 0;
+    }
 }
 
 }  // namespace vimo

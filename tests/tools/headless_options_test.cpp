@@ -66,6 +66,30 @@ TEST(HeadlessOptions, BiosInsteadOfRom) {
     EXPECT_NE(parse({"--bios", "us.bin", "--rom", "game.bin"}, options), "") << "one or the other";
 }
 
+TEST(HeadlessOptions, DiscWithABiosPerCountry) {
+    Options options;
+    ASSERT_EQ(parse({"--cd", "game.BIN", "--bios-usa", "u.bin", "--bios-japan", "j.bin", "--bios-europe",
+                     "e.bin"},
+                    options),
+              "");
+    EXPECT_EQ(options.cd, "game.BIN");
+    EXPECT_EQ(options.countryBios[0], "u.bin");
+    EXPECT_EQ(options.countryBios[1], "j.bin");
+    EXPECT_EQ(options.countryBios[2], "e.bin");
+    EXPECT_TRUE(options.bios.empty());
+    EXPECT_EQ(options.country & 0xFF0, 0xFF0u) << "autodetect";
+
+    Options one;
+    ASSERT_EQ(parse({"--cd", "game.iso", "--bios", "b.bin", "--country", "japan"}, one), "");
+    EXPECT_EQ(one.bios, "b.bin");
+    Options none;
+    EXPECT_NE(parse({"--cd", "game.iso"}, none), "") << "a disc needs a BIOS";
+    Options rom;
+    EXPECT_NE(parse({"--cd", "game.iso", "--rom", "r.bin"}, rom), "");
+    Options romAndBios;
+    EXPECT_NE(parse({"--bios-europe", "e.bin", "--rom", "r.bin"}, romAndBios), "");
+}
+
 TEST(HeadlessOptions, ButtonNamesAreThePadStateBits) {
     // Up 0, Down 1, Left 2, Right 3, B 4, C 5, A 12, Start 13, Z 16, Y 17, X 18, Mode 19.
     const std::vector<std::pair<const char*, int>> buttons = {

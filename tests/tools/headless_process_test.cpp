@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include "cd_test_util.h"
 #include "machine_programs.h"
 #include "machine_test_util.h"
+#include "megacd_programs.h"
 
 namespace {
 
@@ -131,6 +133,23 @@ TEST(HeadlessProcess, BootsABiosAndReportsAMissingOne) {
     result = runHeadless(folder, "--bios \"" + folder.path("none.bin").string() + "\" --country japan");
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "Please configure the MegaCD JAP bios\n");
+}
+
+TEST(HeadlessProcess, BootsADiscAndReportsAMissingOne) {
+    ScratchFolder folder;
+    const auto program = vimo::programs::mcd_cdread();
+    std::vector<uint8_t> bios(program.begin(), program.end());
+    bios.resize(0x20000, 0);
+    const std::string biosPath = folder.write("bios.bin", bios);
+    const std::string disc = folder.write("disc.BIN", vimo::test::makeRawImage(32));
+    auto result = runHeadless(folder, "--cd \"" + disc + "\" --bios-usa \"" + biosPath + "\" --frames 5");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("frames=5 ", 0), 0u) << result.out;
+
+    const std::string missing = folder.path("none.iso").string();
+    result = runHeadless(folder, "--cd \"" + missing + "\" --bios \"" + biosPath + "\"");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "Couldn't load: " + missing + "\n");
 }
 
 TEST(HeadlessProcess, ABadCommandLineShowsTheUsage) {

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "cd_test_util.h"
 #include "machine_programs.h"
 #include "machine_test_util.h"
+#include "megacd_programs.h"
 #include "outputs.h"
 #include "runner.h"
 
@@ -140,6 +142,50 @@ TEST_F(HeadlessRun, BiosBootsTheMegaCdForTheCountry) {
     recorder.clear();
     EXPECT_EQ(run(options, result, error), kRunLoadFailed);
     EXPECT_EQ(recorder.errors, std::vector<std::string>{"Please configure the MegaCD EUR bios"});
+}
+
+// The BIOS-like disc reader of the Mega-CD tests, as three BIOS files that
+// differ in the byte at 0x1F0, which the program copies to work RAM.
+std::vector<uint8_t> discReaderBios(char marker) {
+    const auto program = programs::mcd_cdread();
+    std::vector<uint8_t> file(program.begin(), program.end());
+    file.resize(0x20000, 0);
+    file[0x1F0] = static_cast<uint8_t>(marker);
+    return file;
+}
+
+TEST_F(HeadlessRun, DiscBootsTheBiosOfItsRegionAndStreams) {
+    Options options;
+    options.cd = folder.write("disc.iso", test::makePlainImage(64, 0xA1));  // Japan
+    options.countryBios[0] = folder.write("usa.bin", discReaderBios('U'));
+    options.countryBios[1] = folder.write("japan.bin", discReaderBios('J'));
+    options.countryBios[2] = folder.write("europe.bin", discReaderBios('E'));
+    options.frames = 20;
+
+    auto machine = test::makeMachine();
+    ASSERT_EQ(bootDisc(*machine, options), 0);
+    EXPECT_EQ(machine->megaCdMode, 1u);
+    EXPECT_STREQ(machine->cdUnit.imagePath, options.cd.c_str());
+    RunResult result;
+    runFrames(*machine, options, result);
+    EXPECT_EQ(test::ramByte(*machine, 0xFF0000), 'J');
+    const uint32_t moved = (machine->commArea[0x12] << 8) | machine->commArea[0x13];
+    EXPECT_GE(moved, 16u) << "sectors the program moved by DMA";
+
+    std::string error;
+    EXPECT_EQ(run(options, result, error), kRunOk) << error;
+    EXPECT_EQ(result.frames, 20u);
+
+    // A disc that cannot be opened, and one whose country has no BIOS.
+    options.cd = folder.path("absent.iso").string();
+    recorder.clear();
+    EXPECT_EQ(run(options, result, error), kRunLoadFailed);
+    EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + options.cd});
+    options.cd = folder.write("europe.iso", test::makePlainImage(4, 0x64));
+    options.countryBios[2].clear();
+    recorder.clear();
+    EXPECT_EQ(run(options, result, error), kRunLoadFailed);
+    EXPECT_EQ(recorder.errors, std::vector<std::string>{"Please configure the SegaCD/MegaCD bios"});
 }
 
 TEST(HeadlessOutputs, FilesThatCannotBeWrittenWholeAreFailures) {

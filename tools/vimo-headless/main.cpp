@@ -1,7 +1,7 @@
-// vimo-headless: runs a cartridge or a Mega-CD BIOS without a window; see
-// options.h and runner.h. Exit status 0 on success, 2 when the ROM or BIOS
-// cannot be loaded, 1 for a bad command line or an output that cannot be
-// written.
+// vimo-headless: runs a cartridge, a Mega-CD BIOS or a disc image without a
+// window; see options.h and runner.h. Exit status 0 on success, 2 when the
+// ROM, the BIOS or the disc cannot be loaded, 1 for a bad command line or an
+// output that cannot be written.
 #include <cstdio>
 #include <cstring>
 #include <string>

@@ -9,8 +9,12 @@ const char* const kUsage =
     "                     [--press BUTTONS@FIRST-LAST]... [--z80 zeta|kite]\n"
     "                     [--country auto|usa|japan|europe]\n"
     "       vimo-headless --bios FILE [the same options]\n"
+    "       vimo-headless --cd IMAGE --bios FILE [the same options]\n"
     "  --bios boots the Mega-CD with FILE as the BIOS of the country (of every\n"
-    "  country with auto) instead of loading a ROM.\n"
+    "  country with auto) instead of loading a ROM. --bios-usa, --bios-japan and\n"
+    "  --bios-europe FILE give one country's BIOS, so that auto can choose by\n"
+    "  the disc's region. --cd opens a disc image (2048-byte sectors, or\n"
+    "  2352-byte ones in a file named .bin) and boots it as the menu does.\n"
     "  BUTTONS: up down left right a b c start x y z mode, joined by '+';\n"
     "  FIRST-LAST: frames counted from 0, inclusive (a single N means N-N).\n";
 
@@ -81,6 +85,14 @@ std::string parseOptions(int argc, const char* const* argv, Options& options) {
             options.rom = value;
         } else if (arg == "--bios") {
             options.bios = value;
+        } else if (arg == "--bios-usa") {
+            options.countryBios[0] = value;
+        } else if (arg == "--bios-japan") {
+            options.countryBios[1] = value;
+        } else if (arg == "--bios-europe") {
+            options.countryBios[2] = value;
+        } else if (arg == "--cd") {
+            options.cd = value;
         } else if (arg == "--frames") {
             if (!parseNumber(value, options.frames)) return "bad frame count '" + std::string(value) + "'";
         } else if (arg == "--png") {
@@ -114,8 +126,11 @@ std::string parseOptions(int argc, const char* const* argv, Options& options) {
             return "unknown option " + std::string(arg);
         }
     }
-    if (options.rom.empty() && options.bios.empty()) return "--rom or --bios is required";
-    if (!options.rom.empty() && !options.bios.empty()) return "--rom and --bios exclude each other";
+    bool anyBios = !options.bios.empty();
+    for (const std::string& path : options.countryBios) anyBios = anyBios || !path.empty();
+    if (options.rom.empty() && !anyBios) return "--rom or --bios is required";
+    if (!options.rom.empty() && anyBios) return "--rom and --bios exclude each other";
+    if (!options.rom.empty() && !options.cd.empty()) return "--rom and --cd exclude each other";
     return {};
 }
 

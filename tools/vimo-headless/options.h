@@ -19,6 +19,10 @@ struct PadPress {
 struct Options {
     std::string rom;
     std::string bios;  // boots the Mega-CD with this BIOS instead of loading a ROM
+    // The BIOS of one country each (USA, Japan, Europe); they take the place
+    // of `bios` for their country.
+    std::string countryBios[3];
+    std::string cd;    // a disc image, opened and booted as the menu does
     uint32_t frames = 600;
     std::string png;   // empty: no picture written
     std::string wav;   // empty: no sound written

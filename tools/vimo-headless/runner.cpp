@@ -55,15 +55,39 @@ int loadLikeTheFrontEnd(Machine& machine, const std::string& path, std::string& 
     return 0;
 }
 
-int bootWithBios(Machine& machine, const std::string& path) {
-    // Slots in the order USA, Japan, Europe.
+namespace {
+
+// BIOS slots in the order USA, Japan, Europe.
+void setCountryBios(Machine& machine, const std::string& path) {
     const uint32_t country = machine.country & kCountryAutodetectMenu;
     for (uint32_t slot = 0; slot < 3; ++slot) {
         const uint32_t slotCountry = slot == 0 ? kCountryUsa : slot == 1 ? kCountryJapan : kCountryEurope;
         if (country == slotCountry || country == kCountryAutodetectMenu)
             std::snprintf(machine.biosPaths[slot], kBiosPathSize, "%s", path.c_str());
     }
+}
+
+}  // namespace
+
+int bootWithBios(Machine& machine, const std::string& path) {
+    setCountryBios(machine, path);
     return machine.bootMegaCd();
+}
+
+void setBiosPaths(Machine& machine, const Options& options) {
+    if (!options.bios.empty()) setCountryBios(machine, options.bios);
+    for (uint32_t slot = 0; slot < 3; ++slot) {
+        if (!options.countryBios[slot].empty())
+            std::snprintf(machine.biosPaths[slot], kBiosPathSize, "%s", options.countryBios[slot].c_str());
+    }
+}
+
+int bootDisc(Machine& machine, const Options& options) {
+    setBiosPaths(machine, options);
+    if (machine.loadCdImage(options.cd.c_str()) != 0) return 1;
+    // The load reports success whatever the boot did; without a BIOS the
+    // machine is back in cartridge mode with nothing to run.
+    return machine.megaCdMode != 0 ? 0 : 1;
 }
 
 RunStatus run(const Options& options, RunResult& result, std::string& error) {
@@ -74,8 +98,15 @@ RunStatus run(const Options& options, RunResult& result, std::string& error) {
     }
     machine->country = options.country;
     machine->selectZ80Core(options.z80Core);
-    const int loaded = options.bios.empty() ? loadLikeTheFrontEnd(*machine, options.rom, error)
-                                            : bootWithBios(*machine, options.bios);
+    int loaded = 0;
+    if (!options.cd.empty()) {
+        loaded = bootDisc(*machine, options);
+    } else if (!options.rom.empty()) {
+        loaded = loadLikeTheFrontEnd(*machine, options.rom, error);
+    } else {
+        setBiosPaths(*machine, options);
+        loaded = machine->bootMegaCd();
+    }
     if (loaded != 0) return kRunLoadFailed;
 
     runFrames(*machine, options, result);

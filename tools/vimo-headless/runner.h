@@ -35,11 +35,21 @@ int loadLikeTheFrontEnd(Machine& machine, const std::string& path, std::string& 
 // machine has reported why.
 int bootWithBios(Machine& machine, const std::string& path);
 
+// Sets the BIOS paths of the options: `bios` for the machine's country (for
+// all three in autodetect), then each country's own.
+void setBiosPaths(Machine& machine, const Options& options);
+
+// Opens the disc image and boots it the way the menu does
+// (Machine::loadCdImage). 0 when the Mega-CD runs; else the machine has
+// reported why (the image, or the BIOS of its country).
+int bootDisc(Machine& machine, const Options& options);
+
 // The ROM entries of a zip archive (names ending in "bin" or "smd", any
 // case), sorted ascending ignoring case.
 std::vector<std::string> zipRomEntries(const std::string& path);
 
-// Builds a machine, loads the ROM or boots the BIOS, and runs the frames.
+// Builds a machine, loads the ROM, boots the BIOS or the disc, and runs the
+// frames.
 RunStatus run(const Options& options, RunResult& result, std::string& error);
 
 // Runs the frames on a machine that holds its ROM already.

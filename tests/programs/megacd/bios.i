@@ -10,7 +10,7 @@
 |
 | Use:  BIOS                        vector table and handlers (at 0)
 |       BOOT_SUB                    the boot sequence (at `start`)
-|       SUB_VECTORS l2, l3          the sub program's vector table (at `sub_image`)
+|       SUB_VECTORS level1-level5   the sub program's vector table (at `sub_image`)
 
     .equ    RESULTS, 0xFF0000
     .equ    UNEXPECTED, 0xFFFFF0
@@ -40,6 +40,16 @@
     .equ    SUB_MASK, 0xFF8033
     .equ    SUB_WORD_RAM, 0x080000
     .equ    SUB_BANK, 0x0C0000
+
+    | Sub side: the CD data controller and the CD drive.
+    .equ    CDC_MODE, 0xFF8004             | bits 0-2 destination, 6 DSR, 7 EDT
+    .equ    CDC_ADDR, 0xFF8005             | register pointer
+    .equ    CDC_DATA, 0xFF8007             | register data; the pointer moves on
+    .equ    CDC_HOST, 0xFF8008
+    .equ    CDC_DMA, 0xFF800A              | DMA address, in units of 8 bytes
+    .equ    CDD_CONTROL, 0xFF8036
+    .equ    CDD_STATUS, 0xFF8038           | five words, one nibble per byte
+    .equ    CDD_COMMAND, 0xFF8042          | five words; the one at 0xFF804A executes
 
 
     .macro  BIOS
@@ -85,8 +95,8 @@ unexpected:
     .endm
 
     | The sub program's vector table: reset stack and PC, then every
-    | exception to `sub_unexpected` except the autovectors of levels 1-3.
-    .macro  SUB_VECTORS level2=sub_ignore, level3=sub_ignore, level1=sub_unexpected
+    | exception to `sub_unexpected` except the autovectors of levels 1-5.
+    .macro  SUB_VECTORS level2=sub_ignore, level3=sub_ignore, level1=sub_unexpected, level4=sub_unexpected, level5=sub_unexpected
     .balign 2
 sub_image:
     dc.l    SUB_STACK
@@ -97,8 +107,10 @@ sub_image:
     dc.l    \level1 - sub_image             | 25 level 1
     dc.l    \level2 - sub_image             | 26 level 2
     dc.l    \level3 - sub_image             | 27 level 3
-    .rept   36
-    dc.l    sub_unexpected - sub_image      | 28-63
+    dc.l    \level4 - sub_image             | 28 level 4
+    dc.l    \level5 - sub_image             | 29 level 5
+    .rept   34
+    dc.l    sub_unexpected - sub_image      | 30-63
     .endr
 sub_ignore:
     rte
