@@ -41,15 +41,9 @@ public:
 
     AspiLibrary table() {
         return {
-            [this] {
-                log("load");
-                return loadable;
-            },
+            [this] { return log("load"), loadable; },
             [this] { log("unload"); },
-            [this] {
-                log("support");
-                return supportInfo;
-            },
+            [this] { return log("support"), supportInfo; },
             [this](void* request) { return send(request); },
             [this]() -> void* { return eventsFail ? nullptr : (++openEvents, &event); },
             [this](void* waited) {
@@ -73,12 +67,9 @@ private:
     uint32_t send(void* request) {
         auto* header = static_cast<AspiRequestHeader*>(request);
         if (header->command == kAspiHostAdapterInquiry) {
-            auto* inquiry = static_cast<AspiAdapterInquiry*>(request);
             log("inquiry " + std::to_string(header->adapter));
-            header->status = inquiryStatus;
-            inquiry->adapterCount = static_cast<uint8_t>(supportInfo);
-            inquiry->unique[kAspiMaxTargetsByte] = maxTargets;
-            return header->status;
+            static_cast<AspiAdapterInquiry*>(request)->unique[kAspiMaxTargetsByte] = maxTargets;
+            return header->status = inquiryStatus;
         }
         if (header->command == kAspiGetDeviceType) {
             auto* probe = static_cast<AspiDeviceType*>(request);
@@ -144,7 +135,6 @@ TEST(AspiOpening, BoxesAndResultsOfEachPath) {
         // No adapter (how the library answers on a machine without a drive):
         // nothing to inquire of, no box, no device.
         {"no adapters", true, 0xE800, 1, 1, {}, {"load", "support"}},
-        {"completed, no adapters", true, 0x0100, 1, 1, {}, {"load", "support"}},
         {"inquiry fails", true, 0x0101, 0xE0, 1, {"ASPI: Host adapter inquiry error"}, {"load", "support", "inquiry 0"}},
     };
     for (const Case& c : cases) {
@@ -155,22 +145,18 @@ TEST(AspiOpening, BoxesAndResultsOfEachPath) {
         fake.inquiryStatus = c.inquiryStatus;
         fake.devices[{0, 0}] = kAspiCdromDevice;
         ReportRecorder recorder;
-        {
-            AspiDrive drive(fake.table());
-            EXPECT_EQ(drive.openAspi(), c.result);
-            EXPECT_FALSE(drive.deviceFound);
-            EXPECT_EQ(recorder.errors, c.errors);
-            EXPECT_EQ(fake.calls, c.calls);
-            uint8_t toc[kTocSize] = {};
-            uint8_t sector[kSectorDataSize] = {};
-            drive.readToc(toc);
-            drive.readSector(0, sector);
-            drive.stopAudio();
-            EXPECT_TRUE(fake.executes.empty()) << "nothing is sent without a device";
-            fake.calls.clear();
-        }
-        const bool unloads = c.result == 1;
-        EXPECT_EQ(fake.calls, unloads ? std::vector<std::string>{"unload"} : std::vector<std::string>{});
+        AspiDrive drive(fake.table());
+        EXPECT_EQ(drive.openAspi(), c.result);
+        EXPECT_EQ(recorder.errors, c.errors);
+        EXPECT_EQ(fake.calls, c.calls);
+        uint8_t toc[kTocSize] = {};
+        uint8_t sector[kSectorDataSize] = {};
+        uint32_t track = 0;
+        EXPECT_NE(drive.readToc(toc), 0u);
+        EXPECT_FALSE(drive.readSector(0, sector));
+        EXPECT_FALSE(drive.playAudio({0, 2, 0}, track));
+        drive.stopAudio();
+        EXPECT_TRUE(fake.executes.empty()) << "nothing is sent without a device";
     }
 }
 
@@ -201,8 +187,6 @@ TEST(AspiDeviceSearch, ProbesEachAdaptersTargetsUpToItsMaximum) {
         AspiDrive drive(fake.table());
         EXPECT_EQ(drive.openAspi(), 1u);
         EXPECT_EQ(drive.deviceFound, c.found);
-        EXPECT_EQ(std::count_if(fake.calls.begin(), fake.calls.end(), [](const std::string& call) { return call.starts_with("type"); }),
-                  c.probes);
         ASSERT_EQ(fake.calls.size(), 3 + c.probes + (c.found ? 1 : 0));
         EXPECT_EQ(fake.calls[3], "type 0:0:0");
         if (!c.found) {
@@ -335,19 +319,6 @@ TEST(AspiCommands, PlayReportsTheTrackFromWholeTimesAndPlaysToTheLeadOut) {
         EXPECT_EQ(track, expected);
         ASSERT_EQ(open.fake.executes.size(), 1u);
         EXPECT_EQ(cdbOf(open.fake.executes[0]), padded({0x47, 0, 0, from.minute, from.second, from.frame, 8, 0, 0}));
-    }
-}
-
-TEST(AspiCommands, TheUnitsBlocksZeroTo150ReadDriveBlockZero) {
-    OpenDrive open;
-    CdUnit unit;
-    unit.setHostDrive(&open.drive);
-    for (const auto& [lba, block] : std::vector<std::pair<uint32_t, uint8_t>>{{0, 0}, {75, 0}, {150, 0}, {151, 1}, {405, 255}}) {
-        open.fake.executes.clear();
-        unit.lba = lba;
-        unit.readDriveSector();
-        ASSERT_EQ(open.fake.executes.size(), 1u);
-        EXPECT_EQ(open.fake.executes[0].cdb[5], block) << "lba " << lba;
     }
 }
 
