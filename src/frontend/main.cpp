@@ -10,6 +10,7 @@
 #include "frontend/main_window.h"
 #include "frontend/reports.h"
 #include "frontend/status_lamps.h"
+#include "host/aspi_library.h"
 #include "machine/report.h"
 #include "resource.h"
 
@@ -75,6 +76,7 @@ int startUp(HINSTANCE instance) {
     initDevices(instance);
     allocateSampleBuffers();
     if (!buildMachine()) return 1;
+    frontMachine->cdUnit.setHostDrive(openAspiDrive());
     loadConfig();
     setStatusText("Ready");
     return runMessageLoop(accelerators);
