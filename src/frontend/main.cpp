@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "frontend/commands.h"
 #include "frontend/config_glue.h"
 #include "frontend/frame_glue.h"
 #include "frontend/main_window.h"
@@ -76,6 +77,7 @@ int startUp(HINSTANCE instance) {
     allocateSampleBuffers();
     if (!buildMachine()) return 1;
     loadConfig();
+    updateMenuChecks();
     setStatusText("Ready");
     return runMessageLoop(accelerators);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "machine/zip_entries.h"
 #include "options.h"
 
 namespace vimo::headless {
@@ -34,10 +35,6 @@ int loadLikeTheFrontEnd(Machine& machine, const std::string& path, std::string& 
 // (of all three in autodetect) through bootMegaCd. 0 on success; else the
 // machine has reported why.
 int bootWithBios(Machine& machine, const std::string& path);
-
-// The ROM entries of a zip archive (names ending in "bin" or "smd", any
-// case), sorted ascending ignoring case.
-std::vector<std::string> zipRomEntries(const std::string& path);
 
 // Builds a machine, loads the ROM or boots the BIOS, and runs the frames.
 RunStatus run(const Options& options, RunResult& result, std::string& error);
