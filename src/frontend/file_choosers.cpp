@@ -97,6 +97,16 @@ bool quickSlotFile(std::string& path) {
     return false;
 }
 
+enum class StateFile : uint8_t { Chosen, Cancelled, NoRom };
+
+// The state command's file: through the chooser (quick 0) or the quick slot.
+StateFile stateFileFor(uint32_t quick, uint32_t save, std::string& path) {
+    if (quick != 0) return quickSlotFile(path) ? StateFile::Chosen : StateFile::NoRom;
+    if (chooseStateFile(save) != 0) return StateFile::Cancelled;
+    path = statePath;
+    return StateFile::Chosen;
+}
+
 int32_t replaceFile(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0 ? 0 : 1;
 }
@@ -165,14 +175,10 @@ int32_t cmdBootSegaCd() {
 }
 
 int32_t cmdLoadState(uint32_t quick) {
-    if (!usable()) return 0;
     std::string path;
-    if (quick == 0) {
-        if (chooseStateFile(0) != 0) return 0;
-        path = statePath;
-    } else if (!quickSlotFile(path)) {
-        return 1;
-    }
+    if (!usable()) return 0;
+    const StateFile chosen = stateFileFor(quick, 0, path);
+    if (chosen != StateFile::Chosen) return chosen == StateFile::NoRom ? 1 : 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         setStatusText("Couldn't open state file %s", path.c_str());
@@ -186,14 +192,10 @@ int32_t cmdLoadState(uint32_t quick) {
 // Written through a temporary file, so a failed write never destroys the
 // state that was there.
 int32_t cmdSaveState(uint32_t quick) {
-    if (!usable()) return 0;
     std::string path;
-    if (quick == 0) {
-        if (chooseStateFile(1) != 0) return 0;
-        path = statePath;
-    } else if (!quickSlotFile(path)) {
-        return 1;
-    }
+    if (!usable()) return 0;
+    const StateFile chosen = stateFileFor(quick, 1, path);
+    if (chosen != StateFile::Chosen) return chosen == StateFile::NoRom ? 1 : 0;
     const int32_t result = writeThroughTemporary(
         path, [](std::FILE* file) { return frontMachine->saveState(file); }, replaceFile);
     if (result == 1) setStatusText("Couldn't open state file %s", path.c_str());

@@ -210,20 +210,10 @@ scenario_segacd() {
 # ---- inside the virtual display ------------------------------------------------
 if [ "${3:-}" = "--inside" ]; then
     folder="$4"
-    cd "${folder}" || exit 1
-    export HOME="${folder}/home"
-    if [ "${scenario}" != rate ]; then
-        export WINEDLLOVERRIDES="${WINEDLLOVERRIDES};winealsa.drv,winepulse.drv,wineoss.drv=d"
-    fi
-    wine "${VIMO_EXE}" >"${folder}/wine.log" 2>&1 &
-    pid=$!
-    main="$(find_window '^Vimo v0\.09 - No rom loaded$')"
-    if [ -z "${main}" ]; then
-        kill "${pid}" 2>/dev/null
-        end_wine
-        fail "no main window"
-    fi
-    sleep 1
+    sound=off
+    [ "${scenario}" = rate ] && sound=sound
+    start_vimo "${folder}" "${sound}"
+    main="${window}"
     "scenario_${scenario}" || echo "the scenario's steps failed" >"${folder}/steps_failed"
     if timeout 1 xdotool search --name '^Vimo error\.\.\.$' >/dev/null; then
         echo "an error box" >"${folder}/error_box"
