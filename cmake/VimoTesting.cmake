@@ -36,14 +36,11 @@
 # as the path of m68k-linux-gnu-objdump (for tests that cross-check a decoder).
 
 include(GoogleTest)
+include(VimoM68kImages)
 
-set(VIMO_PROGRAMS_DIR "${PROJECT_SOURCE_DIR}/tests/programs")
 set(VIMO_TESTDATA_DIR "${PROJECT_SOURCE_DIR}/../shared/testdata")
 cmake_path(NORMAL_PATH VIMO_TESTDATA_DIR)
 
-find_program(VIMO_M68K_AS m68k-linux-gnu-as)
-find_program(VIMO_M68K_LD m68k-linux-gnu-ld)
-find_program(VIMO_M68K_OBJCOPY m68k-linux-gnu-objcopy)
 find_program(VIMO_M68K_OBJDUMP m68k-linux-gnu-objdump)
 find_program(VIMO_Z80ASM z80asm)
 
@@ -151,13 +148,6 @@ function(vimo_add_m68k_programs target)
     if(NOT ARG_SOURCES)
         message(FATAL_ERROR "vimo_add_m68k_programs(${target}): SOURCES is empty")
     endif()
-    foreach(tool VIMO_M68K_AS VIMO_M68K_LD VIMO_M68K_OBJCOPY)
-        if(NOT ${tool})
-            message(FATAL_ERROR "${tool} not found: install binutils-m68k-linux-gnu (scripts/setup.sh)")
-        endif()
-    endforeach()
-
-    set(linker_script "${VIMO_PROGRAMS_DIR}/m68k.ld")
     set(work_dir "${CMAKE_CURRENT_BINARY_DIR}/${target}_images")
     file(MAKE_DIRECTORY "${work_dir}")
     set(names)
@@ -166,19 +156,8 @@ function(vimo_add_m68k_programs target)
         cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
         _vimo_program_name("${source}" name)
         _vimo_claim_program_name(${name} "${source}")
-        get_filename_component(source_dir "${source}" DIRECTORY)
-        set(object "${work_dir}/${name}.o")
-        set(elf "${work_dir}/${name}.elf")
         set(image "${work_dir}/${name}.bin")
-        add_custom_command(
-            OUTPUT "${image}"
-            COMMAND "${VIMO_M68K_AS}" -m68000 --fatal-warnings -I "${source_dir}" -I "${VIMO_PROGRAMS_DIR}"
-                    -o "${object}" "${source}"
-            COMMAND "${VIMO_M68K_LD}" -T "${linker_script}" --no-warn-rwx-segments -o "${elf}" "${object}"
-            COMMAND "${VIMO_M68K_OBJCOPY}" -O binary "${elf}" "${image}"
-            DEPENDS "${source}" "${linker_script}" ${ARG_DEPENDS}
-            COMMENT "Assembling 68000 test program ${name}"
-            VERBATIM)
+        vimo_assemble_m68k("${source}" "${image}" DEPENDS ${ARG_DEPENDS})
         list(APPEND names ${name})
         list(APPEND images "${image}")
     endforeach()

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "frontend/commands.h"
 #include "frontend/config_glue.h"
 #include "frontend/frame_glue.h"
 #include "frontend/main_window.h"
@@ -78,6 +79,7 @@ int startUp(HINSTANCE instance) {
     if (!buildMachine()) return 1;
     frontMachine->cdUnit.setHostDrive(openAspiDrive());
     loadConfig();
+    updateMenuChecks();
     setStatusText("Ready");
     return runMessageLoop(accelerators);
 }

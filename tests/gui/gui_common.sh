@@ -55,3 +55,24 @@ wait_for_program() {
     echo "$?" >"${folder}/exit_code"
     end_wine
 }
+
+# Starts vimo.exe in the start folder $1 (HOME is its home/; sound off
+# unless $2 is "sound") and waits for its main window: sets `pid` and
+# `window`, or fails.
+start_vimo() {
+    local folder="$1"
+    cd "${folder}" || exit 1
+    export HOME="${folder}/home"
+    if [ "${2:-}" != sound ]; then
+        export WINEDLLOVERRIDES="${WINEDLLOVERRIDES};winealsa.drv,winepulse.drv,wineoss.drv=d"
+    fi
+    wine "${VIMO_EXE}" >"${folder}/wine.log" 2>&1 &
+    pid=$!
+    window="$(find_window '^Vimo v0\.09 - No rom loaded$')"
+    if [ -z "${window}" ]; then
+        kill "${pid}" 2>/dev/null
+        end_wine
+        fail "no window titled 'Vimo v0.09 - No rom loaded'"
+    fi
+    sleep 1
+}

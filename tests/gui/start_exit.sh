@@ -16,20 +16,7 @@ mode="${1:?nosound or sound}"
 # ---- inside the virtual display ------------------------------------------------
 if [ "${2:-}" = "--inside" ]; then
     folder="$3"
-    cd "${folder}" || exit 1
-    export HOME="${folder}/home"
-    if [ "${mode}" = nosound ]; then
-        export WINEDLLOVERRIDES="${WINEDLLOVERRIDES};winealsa.drv,winepulse.drv,wineoss.drv=d"
-    fi
-    wine "${VIMO_EXE}" >"${folder}/wine.log" 2>&1 &
-    pid=$!
-    window="$(find_window '^Vimo v0\.09 - No rom loaded$')"
-    if [ -z "${window}" ]; then
-        kill "${pid}" 2>/dev/null
-        end_wine
-        fail "no window titled 'Vimo v0.09 - No rom loaded'"
-    fi
-    sleep 1
+    start_vimo "${folder}" "${mode}"
     import -window "${window}" "${folder}/window.png"
     # 181 frames at about 60 a second blank the status text.
     for _ in $(seq 200); do

@@ -1,42 +1,14 @@
 #include "runner.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <memory>
-
-#include <unzip.h>
 
 #include "machine/machine.h"
 #include "outputs.h"
 
 namespace vimo::headless {
-
-namespace {
-
-bool lessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-}  // namespace
-
-std::vector<std::string> zipRomEntries(const std::string& path) {
-    std::vector<std::string> names;
-    unzFile zip = unzOpen(path.c_str());
-    if (zip == nullptr) return names;
-    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
-        char name[261] = {};
-        unz_file_info info{};
-        if (unzGetCurrentFileInfo(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) break;
-        if (endsWithIgnoringCase(name, "bin") || endsWithIgnoringCase(name, "smd")) names.emplace_back(name);
-    }
-    unzClose(zip);
-    std::sort(names.begin(), names.end(), lessIgnoringCase);
-    return names;
-}
 
 int loadLikeTheFrontEnd(Machine& machine, const std::string& path, std::string& error) {
     if (!endsWithIgnoringCase(path.c_str(), "zip")) return machine.loadRomFile(path.c_str());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "machine/zip_entries.h"
 #include "options.h"
 
 namespace vimo::headless {
@@ -43,10 +44,6 @@ void setBiosPaths(Machine& machine, const Options& options);
 // (Machine::loadCdImage). 0 when the Mega-CD runs; else the machine has
 // reported why (the image, or the BIOS of its country).
 int bootDisc(Machine& machine, const Options& options);
-
-// The ROM entries of a zip archive (names ending in "bin" or "smd", any
-// case), sorted ascending ignoring case.
-std::vector<std::string> zipRomEntries(const std::string& path);
 
 // Builds a machine, loads the ROM, boots the BIOS or the disc, and runs the
 // frames.
