@@ -43,5 +43,5 @@ read_cd() { echo "${EXEC} length 12 data 2048 cdb BE 00 00 00 00 0$1 00 00 01 10
     echo "${EXEC} length 10 data 0 cdb 4B 00 00 00 00 00 00 00 00 00"
     echo "${EXEC} length 10 data 0 cdb 4B 00 00 00 00 00 00 00 01 00"
     echo "${EXEC} length 10 data 0 cdb 4E 00 00 00 00 00 00 00 00 00"
-} | check_requests "${folder}"
+} | check_requests "${folder}" || exit 1
 echo "PASS: the Mega-CD boots from the drive and reads it"

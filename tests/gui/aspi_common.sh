@@ -25,10 +25,12 @@ expected_opening() {
     echo "${EXEC} length 6 data 0 cdb 00 00 00 00 00 00"
 }
 
-# Compares the folder's request log with the expected lines on stdin.
+# Compares the folder's request log (written by a Windows program, so with
+# CRLF line ends) with the expected lines on stdin. It fails through exit, so
+# a caller that pipes into it ends with "|| exit 1".
 check_requests() {
     local folder="$1"
     [ -f "${folder}/requests.log" ] || fail "the fake library recorded no request"
-    diff <(cat) "${folder}/requests.log" >"${folder}/requests.diff" ||
+    diff <(cat) <(tr -d '\r' <"${folder}/requests.log") >"${folder}/requests.diff" ||
         { cat "${folder}/requests.diff"; fail "the requests differ from the expected ones (above: < expected, > sent)"; }
 }

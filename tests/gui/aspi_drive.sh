@@ -57,6 +57,6 @@ if [ "${library}" = builtin ]; then
     grep -qi 'wnaspi32.dll.*: builtin' "${log}" || fail "Wine's own wnaspi32.dll was not loaded"
 else
     grep -qi 'wnaspi32.dll.*: native' "${log}" || fail "the fake wnaspi32.dll was not loaded"
-    expected_opening | check_requests "${folder}"
+    expected_opening | check_requests "${folder}" || exit 1
 fi
 echo "PASS: start-up with the ${library} ASPI library"

@@ -13,6 +13,8 @@
 #   (keys and rate also open the frequency dialog, without and with a sound
 #   buffer, and close it with its &OK button)
 #   menus.sh segacd       Boot SegaCD, a disc image through Load rom, Boot again
+#   menus.sh drive        Boot SegaCD with the host's drive: the fake ASPI
+#                         library's disc, its region read through the drive
 set -uo pipefail
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "${HERE}/gui_common.sh"
@@ -231,11 +233,23 @@ scenario_segacd() {
     xdotool getwindowname "${main}" >"${folder}/title_again"
 }
 
+scenario_drive() {
+    accelerator alt+b
+    wait_picture
+    xdotool getwindowname "${main}" >"${folder}/title_boot"
+    shot booted
+}
+
 # ---- inside the virtual display ------------------------------------------------
 if [ "${3:-}" = "--inside" ]; then
     folder="$4"
     sound=off
     [ "${scenario}" = rate ] && sound=sound
+    if [ "${scenario}" = drive ]; then
+        source "${HERE}/aspi_common.sh"
+        use_fake_aspi "${folder}" "${VIMO_EXE}"
+        VIMO_EXE="${folder}/$(basename "${VIMO_EXE}")"
+    fi
     start_vimo "${folder}" "${sound}"
     main="${window}"
     "scenario_${scenario}" || echo "the scenario's steps failed" >"${folder}/steps_failed"
@@ -328,6 +342,20 @@ case "${scenario}" in
         expect_status "Booting MegaCD/SegaCD..."
         expect_colour booted top cyan
         expect_colour disc bottom cyan
+        ;;
+    drive)
+        [ "$(cat "${folder}/title_boot")" = "Vimo v0.09 - SegaCD" ] || fail "title '$(cat "${folder}/title_boot")' after Boot"
+        expect_colour booted top cyan
+        source "${HERE}/aspi_common.sh"
+        # Opening at start-up; then the boot: the region (the table of
+        # contents, then block 0 of its data track), then the hard reset's
+        # table of contents.
+        {
+            expected_opening
+            echo "${EXEC} length 10 data 804 cdb 43 02 00 00 00 00 00 03 24 00"
+            echo "${EXEC} length 12 data 2048 cdb BE 00 00 00 00 00 00 00 01 10 00 00"
+            echo "${EXEC} length 10 data 804 cdb 43 02 00 00 00 00 00 03 24 00"
+        } | check_requests "${folder}" || exit 1
         ;;
 esac
 echo "PASS: menus ${scenario} (${depth}-bit display)"
