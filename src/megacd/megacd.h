@@ -95,7 +95,7 @@ constexpr uint32_t kGaTimerReload = 0x31;
 constexpr uint32_t kGaInterruptMask = 0x33;  // bit n enables level n
 constexpr uint32_t kGaFader = 0x34;
 constexpr uint16_t kFaderWord = 0xFFF0;
-// Sub side: the CD data controller and the CD drive (Parts 9.101, 9.102).
+// Sub side: the CD data controller and the CD drive.
 constexpr uint32_t kGaCdcMode = 0x04;        // destination, DSR, EDT; its word adds the register pointer
 constexpr uint32_t kGaCdcAddress = 0x05;     // the register pointer
 constexpr uint32_t kGaCdcRegisterWord = 0x06;
