@@ -506,7 +506,6 @@ public:
 
 private:
     // megacd/stamp_renderer.cpp
-    uint32_t subRegisterWord(uint32_t offset) const;
     uint8_t& wordRamByte(uint32_t offset);   // 68000 byte offset, wrapped into word RAM
     uint32_t wordRamWord(uint32_t offset);
     static uint32_t stepPosition(uint32_t position, uint32_t delta);

@@ -18,15 +18,6 @@ namespace vimo {
 
 namespace {
 
-uint32_t storedWord(const uint8_t* file, uint32_t offset) {
-    return (file[offset] << 8) | file[offset + 1];
-}
-
-void storeWord(uint8_t* file, uint32_t offset, uint32_t word) {
-    file[offset] = static_cast<uint8_t>(word >> 8);
-    file[offset + 1] = static_cast<uint8_t>(word);
-}
-
 bool inCommArea(uint32_t offset) {
     return offset >= kGaCommandWords && offset < kGaCommEnd;
 }

@@ -121,6 +121,17 @@ constexpr uint32_t kGaImageHDots = 0x62;
 constexpr uint32_t kGaImageVDots = 0x64;
 constexpr uint32_t kGaTraceTable = 0x66;     // its word write starts an operation
 
+// A word of a register file held in bus order: the high byte at the even
+// offset.
+inline uint32_t storedWord(const uint8_t* file, uint32_t offset) {
+    return (static_cast<uint32_t>(file[offset]) << 8) | file[offset + 1];
+}
+
+inline void storeWord(uint8_t* file, uint32_t offset, uint32_t word) {
+    file[offset] = static_cast<uint8_t>(word >> 8);
+    file[offset + 1] = static_cast<uint8_t>(word);
+}
+
 // Word-RAM state byte (Machine.wordRamMode).
 constexpr uint32_t kWordRamRet = 0x01;
 constexpr uint32_t kWordRamDmna = 0x02;

@@ -22,10 +22,6 @@ constexpr uint32_t kStampBytesPerNumber = 128;
 
 }  // namespace
 
-uint32_t Machine::subRegisterWord(uint32_t offset) const {
-    return (static_cast<uint32_t>(subGateArray[offset]) << 8) | subGateArray[offset + 1];
-}
-
 uint8_t& Machine::wordRamByte(uint32_t offset) {
     return wordRam[(offset & kWordRamMask) ^ 1];
 }
@@ -39,13 +35,13 @@ void Machine::latchStampRegisters() {
     stampOperation.repeat = size & 1;
     stampOperation.stampSize32 = (size >> 1) & 1;
     stampOperation.mapSize4096 = (size >> 2) & 1;
-    stampOperation.stampMapBase = subRegisterWord(kGaStampMap) * 4;
+    stampOperation.stampMapBase = storedWord(subGateArray, kGaStampMap) * 4;
     stampOperation.imageCellHeight = (subGateArray[kGaImageHeight + 1] & 31) + 1;
-    stampOperation.imageBufferBase = subRegisterWord(kGaImageBuffer) * 4;
-    stampOperation.imageOffset = subRegisterWord(kGaImageOffset);
-    stampOperation.hDots = subRegisterWord(kGaImageHDots);
-    stampOperation.vDots = subRegisterWord(kGaImageVDots);
-    stampOperation.traceTableAddress = subRegisterWord(kGaTraceTable) * 4;
+    stampOperation.imageBufferBase = storedWord(subGateArray, kGaImageBuffer) * 4;
+    stampOperation.imageOffset = storedWord(subGateArray, kGaImageOffset);
+    stampOperation.hDots = storedWord(subGateArray, kGaImageHDots);
+    stampOperation.vDots = storedWord(subGateArray, kGaImageVDots);
+    stampOperation.traceTableAddress = storedWord(subGateArray, kGaTraceTable) * 4;
     stampOperation.writeMode = static_cast<StampWriteMode>((subGateArray[kGaMemoryMode] >> 3) & 3);
 }
 
@@ -74,8 +70,7 @@ void Machine::runStampOperation() {
         }
     }
     // Nothing is left to draw: the register reads 0 until the next operation.
-    subGateArray[kGaImageVDots] = 0;
-    subGateArray[kGaImageVDots + 1] = 0;
+    storeWord(subGateArray, kGaImageVDots, 0);
     graphicsIrqRequest = 1;
 }
 

@@ -122,7 +122,7 @@ void Machine::tickMegaCdTimers() {
     subTimer = std::max(subTimer - kMegaCdTimerStep, kSubTimerFloor);
 
     if (stopwatch < 1)
-        stopwatch = (subGateArray[kGaStopwatch] << 8) | subGateArray[kGaStopwatch + 1];
+        stopwatch = static_cast<int32_t>(storedWord(subGateArray, kGaStopwatch));
     stopwatch -= kMegaCdTimerStep;
 }
 

@@ -47,10 +47,8 @@ uint32_t getLong(const uint8_t* at) {
 // word-swapped or high-byte-first memories and the file's order. `count` is
 // even.
 void copySwapped(uint8_t* to, const uint8_t* from, size_t count) {
-    for (size_t i = 0; i + 1 < count; i += 2) {
-        to[i] = from[i + 1];
-        to[i + 1] = from[i];
-    }
+    std::copy_n(from, count, to);
+    swapBytePairs(to, static_cast<int32_t>(count));
 }
 
 }  // namespace
