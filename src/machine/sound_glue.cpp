@@ -27,10 +27,13 @@ constexpr uint32_t kFmResetTimerA = 0x10;   // register 0x27 bits that clear the
 constexpr uint32_t kFmResetTimerB = 0x20;
 
 // Emulated time: a frame of 262 lines at 60 frames per second, and the
-// timers' steps.
+// timers' steps from the chip's own clock: timer A counts one FM sample (144
+// clocks, 18.7734 µs), timer B sixteen (300.375 µs). Rounding them to whole
+// microseconds would make timer-driven music play 4 % fast.
 constexpr double kLineMicroseconds = 63.61323;
-constexpr int32_t kTimerAStepMicroseconds = 18;
-constexpr int32_t kTimerBStepMicroseconds = 288;
+constexpr double kFmSampleMicroseconds = 144.0 * 1e6 / kFmClock;
+constexpr double kTimerAStepMicroseconds = kFmSampleMicroseconds;
+constexpr double kTimerBStepMicroseconds = 16.0 * kFmSampleMicroseconds;
 
 // The F-number registers (0xA0-0xA2, channel 3's 0xA8-0xAA) take their block
 // and high bits from a latch that the chip shares between all channels; the
@@ -137,18 +140,18 @@ uint32_t Machine::readFm(uint32_t address) {
 
 // ---- Timers -------------------------------------------------------------------------------
 
-// (1024 − N) × 18 µs with N = register 0x24 × 4 + the low two bits of 0x25.
+// (1024 − N) steps of timer A with N = register 0x24 × 4 + the low two bits of 0x25.
 // The multiplication stands for the chip's shift by two, which would shift a
 // negative number for an unwritten register; the value is the same.
 double Machine::fmTimerAPeriod() const {
     const int32_t n = signedShadow(fmShadow[0][kFmTimerAHigh]) * 4 + (fmShadow[0][kFmTimerALow] & 3);
-    return static_cast<double>((1024 - n) * kTimerAStepMicroseconds);
+    return (1024 - n) * kTimerAStepMicroseconds;
 }
 
-// (256 − N) × 288 µs with N = register 0x26.
+// (256 − N) steps of timer B with N = register 0x26.
 double Machine::fmTimerBPeriod() const {
     const int32_t n = signedShadow(fmShadow[0][kFmTimerB]);
-    return static_cast<double>((256 - n) * kTimerBStepMicroseconds);
+    return (256 - n) * kTimerBStepMicroseconds;
 }
 
 // Both timers always run and always raise their flags: the load and enable

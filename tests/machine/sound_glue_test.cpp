@@ -1,7 +1,7 @@
 // The machine's sound glue against its documented behaviour: the YM2612
 // ports with the register shadow and the status byte; the timers counted per
-// line (timer A (1024 − N) × 18 µs, timer B (256 − N) × 288 µs, a line
-// 63.61323 µs, at most one overflow per timer and line); the re-initialisation
+// line (timer A (1024 − N) × 18.7734 µs, timer B (256 − N) × 300.375 µs, a
+// line 63.61323 µs, at most one overflow per timer and line); the re-initialisation
 // that replays every written register; the per-line mixing with its mute, its
 // per-chip enables and its saturating additions.
 #include <gtest/gtest.h>
@@ -138,63 +138,64 @@ TEST_F(SoundGlue, Register27ClearsTheFlagsFromEitherPart) {
 // ---- Timers ----------------------------------------------------------------------------------
 
 // Unwritten registers read as −1: N = −1 for timer A (−4 from 0x24, 3 from
-// 0x25) and for timer B, so the periods are 1025 × 18 = 18450 µs and
-// 257 × 288 = 74016 µs. 290 lines are 18447.8 µs, 291 lines 18511.5 µs: timer
-// A overflows on line 291. 1163 lines are 73982.2 µs, 1164 lines 74045.8 µs.
+// 0x25) and for timer B, so the periods are 1025 × 18.7734 = 19242.7 µs and
+// 257 × 300.375 = 77196.1 µs. 302 lines are 19211.2 µs, 303 lines 19274.8 µs:
+// timer A overflows on line 303. 1213 lines are 77162.8 µs, 1214 lines
+// 77226.5 µs.
 TEST_F(SoundGlue, UnwrittenTimersRunAtTheirLongestPeriods) {
-    EXPECT_EQ(machine->fmTimerAPeriod(), 18450.0);
-    EXPECT_EQ(machine->fmTimerBPeriod(), 74016.0);
-    for (int line = 1; line <= 1164; ++line) {
+    EXPECT_NEAR(machine->fmTimerAPeriod(), 19242.698, 1e-3);
+    EXPECT_NEAR(machine->fmTimerBPeriod(), 77196.073, 1e-3);
+    for (int line = 1; line <= 1214; ++line) {
         machine->tickFmTimers();
-        if (line == 290) {
-            EXPECT_EQ(machine->fmStatus & 1, 0) << "line 290";
+        if (line == 302) {
+            EXPECT_EQ(machine->fmStatus & 1, 0) << "line 302";
         }
-        if (line == 291) {
-            EXPECT_EQ(machine->fmStatus & 1, 1) << "line 291";
+        if (line == 303) {
+            EXPECT_EQ(machine->fmStatus & 1, 1) << "line 303";
         }
-        if (line == 1163) {
-            EXPECT_EQ(machine->fmStatus & 2, 0) << "line 1163";
+        if (line == 1213) {
+            EXPECT_EQ(machine->fmStatus & 2, 0) << "line 1213";
         }
     }
-    EXPECT_EQ(machine->fmStatus & 2, 2) << "line 1164";
+    EXPECT_EQ(machine->fmStatus & 2, 2) << "line 1214";
 }
 
 TEST_F(SoundGlue, TimerPeriodsFollowTheirRegisters) {
     struct Case {
         uint32_t r24, r25, r26;
-        double periodA, periodB;
+        double stepsA, stepsB;
     };
     const Case cases[] = {
-        {0xC8, 0x02, 0xC0, (1024 - 802) * 18.0, (256 - 192) * 288.0},
-        {0xFF, 0x03, 0xFF, 18.0, 288.0},
-        {0x00, 0x00, 0x00, 1024 * 18.0, 256 * 288.0},
-        {0x80, 0xFE, 0x01, (1024 - 514) * 18.0, 255 * 288.0},   // only 0x25's low two bits count
+        {0xC8, 0x02, 0xC0, 1024 - 802, 256 - 192},
+        {0xFF, 0x03, 0xFF, 1, 1},
+        {0x00, 0x00, 0x00, 1024, 256},
+        {0x80, 0xFE, 0x01, 1024 - 514, 255},   // only 0x25's low two bits count
     };
     for (const Case& c : cases) {
         test::writeFmRegister(*machine, 0, 0x24, c.r24);
         test::writeFmRegister(*machine, 0, 0x25, c.r25);
         test::writeFmRegister(*machine, 0, 0x26, c.r26);
-        EXPECT_EQ(machine->fmTimerAPeriod(), c.periodA) << std::hex << c.r24 << " " << c.r25;
-        EXPECT_EQ(machine->fmTimerBPeriod(), c.periodB) << std::hex << c.r26;
+        EXPECT_DOUBLE_EQ(machine->fmTimerAPeriod(), c.stepsA * test::kTimerAStep) << std::hex << c.r24 << " " << c.r25;
+        EXPECT_DOUBLE_EQ(machine->fmTimerBPeriod(), c.stepsB * test::kTimerBStep) << std::hex << c.r26;
     }
     // Part 1's registers 0x24-0x26 are not the timers.
     test::writeFmRegister(*machine, 1, 0x24, 0x00);
     test::writeFmRegister(*machine, 1, 0x26, 0x00);
-    EXPECT_EQ(machine->fmTimerAPeriod(), (1024 - 514) * 18.0);
-    EXPECT_EQ(machine->fmTimerBPeriod(), 255 * 288.0);
+    EXPECT_DOUBLE_EQ(machine->fmTimerAPeriod(), (1024 - 514) * test::kTimerAStep);
+    EXPECT_DOUBLE_EQ(machine->fmTimerBPeriod(), 255 * test::kTimerBStep);
 
     // 0x25 written while 0x24 is not: (−1 × 4) + 0 gives N = −4.
     ASSERT_EQ(machine->reset(), 0);
     test::writeFmRegister(*machine, 0, 0x25, 0x00);
-    EXPECT_EQ(machine->fmTimerAPeriod(), 1028 * 18.0);
+    EXPECT_DOUBLE_EQ(machine->fmTimerAPeriod(), 1028 * test::kTimerAStep);
 }
 
 // Over 20 frames of lines, with each flag cleared as soon as it is seen, the
 // overflows are the elapsed time over the period, give or take one.
 TEST_F(SoundGlue, OverflowsPerLineMatchThePeriods) {
-    test::writeFmRegister(*machine, 0, 0x24, 0xC8);   // N = 802: 3996 µs
+    test::writeFmRegister(*machine, 0, 0x24, 0xC8);   // N = 802: 4167.7 µs
     test::writeFmRegister(*machine, 0, 0x25, 0x02);
-    test::writeFmRegister(*machine, 0, 0x26, 0xC0);   // N = 192: 18432 µs
+    test::writeFmRegister(*machine, 0, 0x26, 0xC0);   // N = 192: 19223.9 µs
     const int lines = 262 * 20;
     int overflowsA = 0;
     int overflowsB = 0;
@@ -210,14 +211,14 @@ TEST_F(SoundGlue, OverflowsPerLineMatchThePeriods) {
         }
     }
     const double elapsed = lines * test::kLineMicroseconds;
-    EXPECT_NEAR(overflowsA, elapsed / 3996.0, 1.0);
-    EXPECT_NEAR(overflowsB, elapsed / 18432.0, 1.0);
+    EXPECT_NEAR(overflowsA, elapsed / (222 * test::kTimerAStep), 1.0);
+    EXPECT_NEAR(overflowsB, elapsed / (64 * test::kTimerBStep), 1.0);
 }
 
 // A period shorter than a line overflows on every line, and the accumulator
 // keeps what one overflow per line cannot take away.
 TEST_F(SoundGlue, APeriodShorterThanALineOverflowsOnEveryLine) {
-    test::writeFmRegister(*machine, 0, 0x24, 0xFF);   // N = 1023: 18 µs
+    test::writeFmRegister(*machine, 0, 0x24, 0xFF);   // N = 1023: 18.8 µs
     test::writeFmRegister(*machine, 0, 0x25, 0x03);
     for (int line = 1; line <= 100; ++line) {
         machine->tickFmTimers();
@@ -225,7 +226,7 @@ TEST_F(SoundGlue, APeriodShorterThanALineOverflowsOnEveryLine) {
         test::writeFmRegister(*machine, 0, 0x27, 0x10);
         ASSERT_EQ(machine->fmStatus & 1, 0);
     }
-    EXPECT_NEAR(machine->fmTimerElapsed[0], 100 * (test::kLineMicroseconds - 18.0), 1e-6);
+    EXPECT_NEAR(machine->fmTimerElapsed[0], 100 * (test::kLineMicroseconds - test::kTimerAStep), 1e-6);
 }
 
 // Both timers always count and always raise their flags, whatever register
@@ -233,7 +234,7 @@ TEST_F(SoundGlue, APeriodShorterThanALineOverflowsOnEveryLine) {
 TEST_F(SoundGlue, TimersRunWithoutTheirLoadAndEnableBits) {
     test::writeFmRegister(*machine, 0, 0x24, 0xFF);
     test::writeFmRegister(*machine, 0, 0x25, 0x03);
-    test::writeFmRegister(*machine, 0, 0x26, 0xFF);   // 288 µs: 4.5 lines
+    test::writeFmRegister(*machine, 0, 0x26, 0xFF);   // 300.4 µs: 4.7 lines
     test::writeFmRegister(*machine, 0, 0x27, 0x00);
     for (int line = 0; line < 5; ++line) machine->tickFmTimers();
     EXPECT_EQ(machine->fmStatus, 3);
@@ -244,7 +245,7 @@ TEST_F(SoundGlue, TimersRunWithoutTheirLoadAndEnableBits) {
 TEST_F(SoundGlue, HardResetClearsTheGlueButNotTheChip) {
     test::writeFmRegister(*machine, 0, 0xB0, 0x05);
     test::writeFmRegister(*machine, 1, 0xB1, 0x03);
-    for (int line = 0; line < 300; ++line) machine->tickFmTimers();
+    for (int line = 0; line < 310; ++line) machine->tickFmTimers();   // past timer A's longest period
     ASSERT_NE(machine->fmStatus, 0);
     ASSERT_EQ(machine->reset(), 0);
     EXPECT_EQ(writtenEntries(*machine), 0);

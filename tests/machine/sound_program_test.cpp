@@ -12,8 +12,8 @@
 //   FM carrier        F-number × 2^(block − 1) × (7670442 / 144) / 2^20 × MUL,
 //                     ±16383 at full level, 0.75 dB per total-level step;
 //   DAC               (sample − 128) × 128;
-//   timers            A: (1024 − N) × 18 µs, B: (256 − N) × 288 µs, counted per
-//                     line of 63.61323 µs.
+//   timers            A: (1024 − N) × 18.7734 µs (144 chip clocks), B: (256 − N)
+//                     × 300.375 µs, counted per line of 63.61323 µs.
 // Every program runs at each of the four output rates; the tolerance of each
 // measurement is stated where it is made.
 #include <gtest/gtest.h>
@@ -354,8 +354,8 @@ INSTANTIATE_TEST_SUITE_P(Rates, DacProgram, ::testing::ValuesIn(test::kOutputRat
 // the previous periods run out there. Per frame a timer overflows
 // frame / period times, so each frame's count is that rounded down or up, and
 // the 38 frames' total is within one of 38 × frame / period: the period in
-// lines measured over 38 frames. Timer A's 18 µs is shorter than a line: it
-// overflows on every line, once.
+// lines measured over 38 frames. Timer A's shortest period, 18.8 µs, is
+// shorter than a line: it overflows on every line, once.
 TEST(TimerProgram, OverflowsPerFrameMatchThePeriods) {
     ReportRecorder recorder;
     auto machine = test::makeMachine();
@@ -369,8 +369,8 @@ TEST(TimerProgram, OverflowsPerFrameMatchThePeriods) {
     };
     const Phase phases[4] = {{768, 200}, {1000, 0}, {0, 255}, {1023, 128}};
     for (uint32_t p = 0; p < 4; ++p) {
-        const double periodA = (1024.0 - phases[p].a) * 18.0;
-        const double periodB = (256.0 - phases[p].b) * 288.0;
+        const double periodA = (1024.0 - phases[p].a) * test::kTimerAStep;
+        const double periodB = (256.0 - phases[p].b) * test::kTimerBStep;
         const double perFrameA = std::min(test::kFrameMicroseconds / periodA, 262.0);
         const double perFrameB = test::kFrameMicroseconds / periodB;
         double totalA = 0;

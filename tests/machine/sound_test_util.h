@@ -18,6 +18,11 @@ inline constexpr uint32_t kOutputRates[] = {8000, 11025, 22050, 44100};
 inline constexpr double kLineMicroseconds = 63.61323;
 inline constexpr double kFrameMicroseconds = 262 * kLineMicroseconds;
 
+// The YM2612's timer steps: timer A one FM sample (144 clocks of the chip's
+// 7670442 Hz, 18.7734 µs), timer B sixteen samples (300.375 µs).
+inline constexpr double kTimerAStep = 144 * 1e6 / 7670442.0;
+inline constexpr double kTimerBStep = 16 * kTimerAStep;
+
 // PSG tone of period register n: clock / (32 × n).
 double psgToneFrequency(uint32_t n);
 // YM2612 operator of F-number f, block b and MUL m:

@@ -8,7 +8,7 @@
 //                 sample its average over the sample's time;
 //   FM carrier    F × 2^(B − 1) × (7670442 / 144) / 2^20 Hz, ±16383 at full level;
 //   DAC           (sample − 128) × 128, here one sample per line of 262 × 60 a second;
-//   timers        A: (1024 − N) × 18 µs, B: (256 − N) × 288 µs.
+//   timers        A: (1024 − N) × 18.7734 µs, B: (256 − N) × 300.375 µs.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -100,13 +100,13 @@ TEST_P(Z80SoundProgram, DacStreamPacedByTheVCounter) {
     EXPECT_EQ(out, sound.rightFrames(firstSounding + 3 * kSegment + 2, 26));
 }
 
-// Over 30 frames (30 × 262 lines of 63.61323 µs) timer A (N = 768, 4608 µs)
-// and timer B (N = 200, 16128 µs) overflow the elapsed time over their
+// Over 30 frames (30 × 262 lines of 63.61323 µs) timer A (N = 768, 4806 µs)
+// and timer B (N = 200, 16821 µs) overflow the elapsed time over their
 // periods, give or take one.
 TEST_P(Z80SoundProgram, TimerOverflowsReadFromTheStatus) {
     const double elapsed = kCountFrames * test::kFrameMicroseconds;
-    EXPECT_NEAR(test::z80Word(*machine, 6), elapsed / ((1024 - 768) * 18.0), 1.0);
-    EXPECT_NEAR(test::z80Word(*machine, 8), elapsed / ((256 - 200) * 288.0), 1.0);
+    EXPECT_NEAR(test::z80Word(*machine, 6), elapsed / ((1024 - 768) * test::kTimerAStep), 1.0);
+    EXPECT_NEAR(test::z80Word(*machine, 8), elapsed / ((256 - 200) * test::kTimerBStep), 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, Z80SoundProgram, ::testing::ValuesIn(test::kOutputRates));
