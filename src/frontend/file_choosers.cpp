@@ -179,7 +179,7 @@ int32_t cmdLoadState(uint32_t quick) {
     if (!usable()) return 0;
     const StateFile chosen = stateFileFor(quick, 0, path);
     if (chosen != StateFile::Chosen) return chosen == StateFile::NoRom ? 1 : 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = isRegularFile(path.c_str()) ? std::fopen(path.c_str(), "rb") : nullptr;
     if (file == nullptr) {
         setStatusText("Couldn't open state file %s", path.c_str());
         return 0;

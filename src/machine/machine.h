@@ -594,6 +594,10 @@ void z80WritePortKite(uint32_t port, uint32_t value);
 std::unique_ptr<uint8_t[]> allocateImage(size_t size);
 constexpr size_t kImagePadding = 16;
 
+// True for a path that names a regular file: loaders refuse folders, devices
+// and the empty path before they open anything (a folder opens as a file on
+// some hosts and reads as nothing, or as an absurd size).
+bool isRegularFile(const char* path);
 // Reads a raw or SMD cartridge file (at most 5 MB). 0 on success, 1 on failure;
 // the outputs change only on success.
 int32_t loadRomImage(const char* path, std::unique_ptr<uint8_t[]>& image, int32_t& size);

@@ -7,6 +7,7 @@
 #include <limits>
 #include <new>
 
+#include <sys/stat.h>
 #include <unzip.h>
 
 #include "machine/machine.h"
@@ -91,7 +92,15 @@ int32_t deinterleaveSmd(uint8_t* image, int32_t& size) {
     return 0;
 }
 
+// stat takes the path as fopen does (on Windows in the host's code page, which
+// std::filesystem would not use for a narrow path).
+bool isRegularFile(const char* path) {
+    struct stat status {};
+    return path != nullptr && stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 int32_t loadRomImage(const char* path, std::unique_ptr<uint8_t[]>& image, int32_t& size) {
+    if (!isRegularFile(path)) return 1;
     File file(std::fopen(path, "rb"));
     if (!file) return 1;
     const long length = fileSize(file.get());
@@ -168,7 +177,7 @@ int32_t Machine::loadRomFile(const char* path) {
 }
 
 int32_t Machine::loadRomFromZip(char* archivePath, size_t archivePathSize, const char* entryName) {
-    if (!constructed) return 1;
+    if (!constructed || !isRegularFile(archivePath)) return 1;
     ZipArchive zip(unzOpen(archivePath));
     if (!zip) return 1;
     constexpr int kCaseInsensitive = 2;
@@ -226,7 +235,7 @@ int32_t Machine::padBiosImage() {
 
 int32_t Machine::loadCdImage(const char* path) {
     if (!constructed) return 1;
-    if (File probe{std::fopen(path, "rb")}; !probe) {
+    if (File probe{isRegularFile(path) ? std::fopen(path, "rb") : nullptr}; !probe) {
         showErrorBox("Couldn't load: %s", path);
         return 1;
     }

@@ -27,6 +27,7 @@ bool isZipRomEntry(const char* name) {
 
 std::vector<std::string> zipRomEntries(const std::string& path) {
     std::vector<std::string> names;
+    if (!isRegularFile(path.c_str())) return names;
     unzFile zip = unzOpen(path.c_str());
     if (zip == nullptr) return names;
     for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "machine/machine.h"
+#include "machine/zip_entries.h"
 #include "machine_test_util.h"
 
 namespace vimo {
@@ -75,6 +77,47 @@ TEST_F(RomLoading, AMissingFileReportsItsPathAndKeepsThePreviousImage) {
     EXPECT_EQ(machine->loadRomFile(path.c_str()), 1);
     EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + path});
     EXPECT_TRUE(holds(image));
+}
+
+// A folder opens as a file on some hosts (and tells an absurd size), a device
+// reads as an empty image: every loader refuses anything that is not a regular
+// file, and the empty path, with its usual message and nothing changed.
+TEST_F(RomLoading, EveryLoaderRefusesWhatIsNotARegularFile) {
+    const auto image = test::patternImage(0x800);
+    ASSERT_EQ(test::loadImage(*machine, folder, image), 0);
+    for (const char* name : {"folder.bin", "roms.zip", "disc.iso"}) std::filesystem::create_directory(folder.path(name));
+    std::vector<std::string> paths = {folder.path("folder.bin").string(), folder.path("roms.zip").string(),
+                                      folder.path("disc.iso").string(), ""};
+    if (std::filesystem::exists("/dev/null")) paths.emplace_back("/dev/null");
+
+    for (const std::string& path : paths) {
+        SCOPED_TRACE("path \"" + path + "\"");
+        EXPECT_FALSE(isRegularFile(path.c_str()));
+        recorder.clear();
+        EXPECT_EQ(machine->loadRomFile(path.c_str()), 1);
+        EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + path});
+
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, "%s", path.c_str());
+        EXPECT_EQ(machine->loadRomFromZip(buffer, sizeof buffer, "game.bin"), 1);
+        EXPECT_EQ(buffer, path);
+        EXPECT_TRUE(zipRomEntries(path).empty());
+
+        recorder.clear();
+        EXPECT_EQ(machine->loadCdImage(path.c_str()), 1);
+        EXPECT_EQ(recorder.errors, std::vector<std::string>{"Couldn't load: " + path});
+        EXPECT_EQ(machine->cdUnit.imageMode, 0u);
+
+        recorder.clear();
+        machine->country = kCountryUsa;
+        std::snprintf(machine->biosPaths[0], kBiosPathSize, "%s", path.c_str());
+        EXPECT_EQ(machine->bootMegaCd(), 1);
+        EXPECT_EQ(recorder.errors, std::vector<std::string>{"Please configure the SegaCD USA bios"});
+
+        EXPECT_EQ(machine->megaCdMode, 0u);
+        EXPECT_TRUE(holds(image));
+    }
+    EXPECT_TRUE(isRegularFile(folder.path("game.bin").string().c_str()));
 }
 
 TEST_F(RomLoading, BankingCopyAboveFourMegabytes) {

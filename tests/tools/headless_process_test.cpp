@@ -121,6 +121,13 @@ TEST(HeadlessProcess, AnUnloadableRomExitsWithTwoAndTheMachinesMessage) {
     result = runHeadless(folder, "--rom \"" + big + "\" --frames 1");
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "Rom size is too big : 5 MB\nCouldn't load: " + big + "\n");
+
+    // A folder is no ROM, whatever its name: no size is told for it.
+    const std::string folderRom = folder.path("folder.bin").string();
+    std::filesystem::create_directory(folderRom);
+    result = runHeadless(folder, "--rom \"" + folderRom + "\" --frames 1");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "Couldn't load: " + folderRom + "\n");
 }
 
 TEST(HeadlessProcess, BootsABiosAndReportsAMissingOne) {
@@ -147,9 +154,13 @@ TEST(HeadlessProcess, BootsADiscAndReportsAMissingOne) {
     EXPECT_EQ(result.out.rfind("frames=5 ", 0), 0u) << result.out;
 
     const std::string missing = folder.path("none.iso").string();
-    result = runHeadless(folder, "--cd \"" + missing + "\" --bios \"" + biosPath + "\"");
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "Couldn't load: " + missing + "\n");
+    const std::string folderDisc = folder.path("folder.iso").string();
+    std::filesystem::create_directory(folderDisc);
+    for (const std::string& path : {missing, folderDisc}) {
+        result = runHeadless(folder, "--cd \"" + path + "\" --bios \"" + biosPath + "\"");
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, "Couldn't load: " + path + "\n");
+    }
 }
 
 TEST(HeadlessProcess, ABadCommandLineShowsTheUsage) {
