@@ -90,8 +90,10 @@ TEST_F(CdRead, ABiosLikeProgramReadsTheTableOfContentsAndStreamsSectorsByDma) {
     EXPECT_EQ(statusWord(*machine, kAfterPlay), 0x0102u) << "playing, play reported";
     EXPECT_EQ(statusWord(*machine, kDriveInterrupts), 4u) << "one level-4 interrupt for each command";
 
-    // Sector 0 is stored by the play command itself; every CD tick after it
-    // stores one more, and the handler moves each: no sector is skipped.
+    // The play command stores sector 0 itself and every CD tick after it
+    // stores one more. The handler moves the sector that the header and PT
+    // name when its interrupt comes, so it never sees sector 0: it moves
+    // sectors 1, 2, 3 ... in order, one per interrupt.
     const uint32_t moved = statusWord(*machine, kMoved);
     const uint32_t last = statusWord(*machine, kLastSector);
     ASSERT_GE(moved, 20u);
