@@ -18,7 +18,6 @@ namespace vimo {
 namespace {
 
 constexpr int kDirectoryEditLimit = 255;
-constexpr DWORD kNominalFrequency = 44100;
 constexpr LPARAM kFrequencyMin = 5000;
 constexpr LPARAM kFrequencyMax = 60000;
 
@@ -38,6 +37,11 @@ void showFrequency(HWND dialog, DWORD frequency) {
 
 void postSliderPosition(HWND dialog, DWORD frequency) {
     PostMessageA(GetDlgItem(dialog, IDC_FREQUENCY_SLIDER), TBM_SETPOS, TRUE, static_cast<LPARAM>(frequency));
+}
+
+// The rate a buffer made for the current settings plays at.
+DWORD configuredFrequency() {
+    return soundFormatFor(soundRate, soundBits, soundStereo).playRate;
 }
 
 INT_PTR zipNotify(HWND dialog, const NMHDR* header, LPARAM lParam) {
@@ -208,10 +212,10 @@ INT_PTR CALLBACK frequencyDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 }
 
 // Without a sound buffer there is no frequency to change: the trackbar shows
-// the nominal rate, disabled.
+// the configured rate, disabled.
 void frequencyDialogInit(HWND dialog) {
     HWND slider = GetDlgItem(dialog, IDC_FREQUENCY_SLIDER);
-    DWORD frequency = kNominalFrequency;
+    DWORD frequency = configuredFrequency();
     if (soundBuffer == nullptr) {
         EnableWindow(slider, FALSE);
     } else {
@@ -232,7 +236,7 @@ void frequencyDialogTrack(HWND dialog) {
 
 // Frequency 0 restores the buffer's own rate.
 void frequencyDialogDefault(HWND dialog) {
-    DWORD frequency = kNominalFrequency;
+    DWORD frequency = configuredFrequency();
     if (soundBuffer != nullptr) {
         soundBuffer->SetFrequency(0);
         soundBuffer->GetFrequency(&frequency);

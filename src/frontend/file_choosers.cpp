@@ -31,6 +31,7 @@ struct Chooser {
     const char* filters;     // pairs of text and pattern, ending in an empty text
     const char* folder;      // initial folder, or null
     DWORD filterIndex = 0;
+    const char* extension = nullptr;  // added to a name typed without one
 };
 
 // The common dialog without owner and with OFN_HIDEREADONLY only, so a choice
@@ -47,6 +48,7 @@ bool runChooser(Chooser& chooser, bool save, std::string& path, bool prefill = f
     request.nMaxFile = kPathLimit;
     request.lpstrInitialDir = chooser.folder;
     request.lpstrTitle = chooser.title;
+    request.lpstrDefExt = chooser.extension;
     request.Flags = OFN_HIDEREADONLY;
     BOOL chosen = save ? GetSaveFileNameA(&request) : GetOpenFileNameA(&request);
     // A pre-filled name the dialog cannot take keeps it from opening at all.
@@ -145,8 +147,11 @@ int32_t chooseBiosFile(uint32_t region) {
 }
 
 int32_t chooseStateFile(uint32_t save) {
+    // A state saved without an extension gets ".gst", so the load chooser's
+    // filter lists it.
     Chooser chooser{save != 0 ? "Save State to..." : "Load State from...",
-                    "Genesis States (*.gst)\0*.gst\0All Files\0*.*\0", stateDirectory.c_str()};
+                    "Genesis States (*.gst)\0*.gst\0All Files\0*.*\0", stateDirectory.c_str(), 0,
+                    save != 0 ? "gst" : nullptr};
     std::string chosen;
     if (!runChooser(chooser, save != 0, chosen)) return 1;
     statePath = chosen;

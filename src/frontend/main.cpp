@@ -36,6 +36,25 @@ bool buildMachine() {
     return true;
 }
 
+// True from an accelerator taken while Alt was held until Alt is released.
+bool altChordTaken = false;
+
+bool isAltKey(WPARAM key) {
+    return key == VK_MENU || key == VK_LMENU || key == VK_RMENU;
+}
+
+bool isAltRelease(const MSG& message) {
+    return (message.message == WM_SYSKEYUP || message.message == WM_KEYUP) && isAltKey(message.wParam);
+}
+
+// A command that opened a chooser or a box ran its own loop, which may have
+// had the release already: then Alt is up and no chord is left open.
+void noteTakenChord(const MSG& message) {
+    if ((message.message == WM_SYSKEYDOWN || message.message == WM_SYSCHAR) && GetKeyState(VK_MENU) < 0) {
+        altChordTaken = true;
+    }
+}
+
 // Pumps every waiting message; false once WM_QUIT was taken, with its code.
 bool pumpMessages(HACCEL accelerators, int& exitCode) {
     MSG message;
@@ -44,18 +63,30 @@ bool pumpMessages(HACCEL accelerators, int& exitCode) {
             exitCode = static_cast<int>(message.wParam);
             return false;
         }
-        if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+        if (TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
+            noteTakenChord(message);
+            continue;
         }
+        // The default procedure still sees the release, so it knows Alt is up.
+        const bool altRelease = isAltRelease(message);
+        altReleaseEndsChord = altRelease && altChordTaken;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        altReleaseEndsChord = false;
+        if (altRelease) altChordTaken = false;
     }
     return true;
 }
 
+// With no frame to run the loop sleeps until the next message comes; the
+// frame-step key still arrives as one.
 int runMessageLoop(HACCEL accelerators) {
     int exitCode = 0;
     while (pumpMessages(accelerators, exitCode)) {
-        if (emulationRunning == 0) continue;
+        if (emulationRunning == 0 || frontMachine == nullptr) {
+            WaitMessage();
+            continue;
+        }
         if (frameSkip == -1) {
             runFramesAuto();
         } else {

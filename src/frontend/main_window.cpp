@@ -22,6 +22,7 @@ uint32_t fullscreen = 0;
 uint32_t emulationRunning = 1;
 int32_t frameSkip = -1;
 HBRUSH lampBrushes[5] = {};
+bool altReleaseEndsChord = false;
 
 namespace {
 
@@ -102,6 +103,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_MENUSELECT:
             silenceSoundBuffer();
             return 0;
+        case WM_SYSCOMMAND:
+            // lParam 0: the menu asked for by a key, not by a mnemonic.
+            if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 && altReleaseEndsChord) return 0;
+            return DefWindowProcA(window, message, wParam, lParam);
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -24,6 +24,11 @@ extern uint32_t fullscreen;
 extern uint32_t emulationRunning;
 extern int32_t frameSkip;           // -1 Auto, 1-5 fixed
 extern HBRUSH lampBrushes[5];       // in LampBrush order
+// Set by the message loop while it dispatches the release of Alt that ends a
+// chord an accelerator took. The default procedure would take that release
+// for Alt pressed alone and put the menu bar into keyboard mode, where no
+// frame runs until Escape; the window ignores the menu key it asks for.
+extern bool altReleaseEndsChord;
 
 ATOM registerMainClass(HINSTANCE instance);
 // Creates the main window (and in windowed mode its status bar) with a new

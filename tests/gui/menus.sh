@@ -5,13 +5,20 @@
 # gui_bios.bin (all cyan).
 #   menus.sh load 16|24   Load rom through the chooser: the title, the ROM
 #                         information box, the cartridge's colours
-#   menus.sh keys         Reset, Pause (no frames, the tick), frame step
-#   menus.sh quick        quick save to slot 1, change the picture, quick load
+#   menus.sh keys         Reset, Pause (no frames, the tick, the program
+#                         asleep), frame step, frames after every Alt+P
+#                         resume, Alt alone opens the menu
+#   menus.sh quick        quick save to slot 1, change the picture, quick
+#                         load; the same through the state choosers, with a
+#                         name typed without extension
+#   menus.sh zip          Load rom with a zip of two ROMs: the entry chooser,
+#                         nothing over its list, the first entry loads
 #   menus.sh files        a dump lands in the ROM's folder, vimo.ini stays in
 #                         the start folder; a GYM log started and stopped
 #   menus.sh rate         Sound > Sample Rate > 22050 with sound playing
 #   (keys and rate also open the frequency dialog, without and with a sound
-#   buffer, and close it with its &OK button)
+#   buffer, and close it with its &OK button; without one it shows the
+#   configured rate)
 #   menus.sh segacd       Boot SegaCD, a disc image through Load rom, Boot again
 #   menus.sh drive        Boot SegaCD with the host's drive: the fake ASPI
 #                         library's disc, its region read through the drive
@@ -41,10 +48,15 @@ keys() {
     sleep 0.3
 }
 
-# An Alt accelerator that opens no window. Under Wine the Alt released after
-# the chord puts the menu bar in keyboard mode; Escape leaves it.
+# An Alt accelerator as a hand plays it: Alt held, the key, Alt released.
 accelerator() {
-    keys "$1" Escape
+    xdotool windowfocus --sync "${main}"
+    xdotool keydown alt
+    sleep 0.15
+    xdotool key "$1"
+    sleep 0.15
+    xdotool keyup alt
+    sleep 0.3
 }
 
 # Waits at most 15 s for the main window's title.
@@ -133,6 +145,47 @@ wait_picture() {
     return 1
 }
 
+# True once screenshots taken one after another show the top of the picture
+# in both colours, which flip every frame: frames run. Gives up after 16.
+frames_run() {
+    local red=0 green=0
+    for _ in $(seq 16); do
+        import -window "${main}" "${folder}/$1.png"
+        case "$(half_colour "$1" top)" in red) red=1 ;; green) green=1 ;; esac
+        [ "${red}${green}" = 11 ] && return 0
+    done
+    return 1
+}
+
+# Prints the share of a core, in per cent, that the program (pid $1) and
+# the Wine server together use over the next $2 seconds.
+cpu_share() {
+    local server
+    server="$(wine_server_pid)"
+    [ -n "${server}" ] || return 1
+    local before after
+    before=$(($(cpu_ticks "$1") + $(cpu_ticks "${server}")))
+    sleep "$2"
+    after=$(($(cpu_ticks "$1") + $(cpu_ticks "${server}")))
+    awk -v ticks=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$2" 'BEGIN { printf "%.1f\n", 100 * ticks / hz / s }'
+}
+
+# User and system time, in clock ticks, of a process.
+cpu_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$1/stat"
+}
+
+# The Wine server of the prefix: it runs in its server folder, named after
+# the prefix's device and inode.
+wine_server_pid() {
+    local folder candidate
+    folder="$(printf 'server-%x-%x' "$(stat -c %d "${WINEPREFIX}")" "$(stat -c %i "${WINEPREFIX}")")"
+    for candidate in $(pgrep -x 'wineserver|wineserver64'); do
+        case "$(readlink "/proc/${candidate}/cwd")" in */"${folder}") echo "${candidate}" && return 0 ;; esac
+    done
+    return 1
+}
+
 # Sound > Effects > Frequency opens the modeless dialog (frequency.png); a
 # click on &OK closes it (the message loop gives a modeless dialog no
 # keyboard navigation). Wine leaves the closed dialog's X window on the
@@ -164,22 +217,58 @@ scenario_load() {
     shot picture
 }
 
-# Paused, two screenshots a second apart show the same frame; a frame step
-# shows the next one (the top colour flips).
+# Paused, two screenshots 5 s apart show the same frame while the program
+# and the Wine server sleep; a frame step shows the next one (the top colour
+# flips). Frames run again after every pause and resume by Alt+P, and Alt
+# pressed and released alone still opens the menu (File > Load rom).
 scenario_keys() {
     load_cartridge
     keys Tab
-    accelerator alt+p
+    accelerator p
     shot paused1
-    sleep 1
+    cpu_share "$(xdotool getwindowpid "${main}")" 5 >"${folder}/paused_cpu"
     shot paused2
     # The grave accent is matched as a character, so type it as one.
     xdotool windowfocus --sync "${main}"
     xdotool type --delay 100 '`'
     sleep 0.3
     shot stepped
-    accelerator alt+p
+    accelerator p
+    frames_run running || echo 0 >"${folder}/frames_stopped"
+    for round in $(seq 10); do
+        [ -f "${folder}/frames_stopped" ] && break
+        accelerator p
+        accelerator p
+        frames_run running || echo "${round}" >"${folder}/frames_stopped"
+    done
+    # Alt let go before P: under Wine the menu bar took that release for
+    # Alt pressed alone every time.
+    if [ ! -f "${folder}/frames_stopped" ]; then
+        accelerator p
+        keys alt+p
+        frames_run running || echo "with Alt let go first" >"${folder}/frames_stopped"
+    fi
+    keys alt Down Return
+    local chooser
+    chooser="$(timeout 10 xdotool search --sync --name '^Load Megadrive/Genesis Rom\.\.\.$' | head -n 1)"
+    if [ -n "${chooser}" ]; then
+        echo "${chooser}" >"${folder}/menu_by_alt"
+        xdotool windowfocus --sync "${chooser}"
+        xdotool key Escape
+        sleep 0.5
+    fi
     frequency_dialog
+}
+
+# Screenshots named $1 until the bottom half shows the colour $2, for at most
+# about 5 s: a chooser takes a moment to close under Wine, and only then does
+# the command go on.
+wait_bottom() {
+    for _ in $(seq 10); do
+        shot "$1"
+        [ "$(half_colour "$1" bottom)" = "$2" ] && return 0
+    done
+    return 1
 }
 
 scenario_quick() {
@@ -193,6 +282,42 @@ scenario_quick() {
     # MegaDrive > Quick load, the sixth item (no mnemonic).
     keys alt+m Down Down Down Down Down Return
     shot loaded
+    keys alt+f s
+    choose_file "Save State to\.\.\." "$(windows_path "${folder}/roms/mystate")" || return 1
+    xdotool windowfocus --sync "${main}"
+    xdotool keydown a
+    wait_bottom pressed_again white
+    xdotool keyup a
+    keys alt+f o
+    local chooser
+    chooser="$(timeout 20 xdotool search --sync --name '^Load State from\.\.\.$' | head -n 1)"
+    [ -n "${chooser}" ] && sleep 1 && import -window "${chooser}" "${folder}/load_chooser.png"
+    choose_file "Load State from\.\.\." "$(windows_path "${folder}/roms/mystate.gst")" || return 1
+    wait_bottom chosen blue
+}
+
+# The entry chooser of a zip holding two ROMs (zip_chooser.png), the one
+# visible window of the program without a title; Return takes the first,
+# preselected entry.
+scenario_zip() {
+    keys alt+l
+    choose_file "Load Megadrive/Genesis Rom\.\.\." "$(windows_path "${folder}/roms/two.zip")" || return 1
+    local chooser="" candidate
+    for _ in $(seq 20); do
+        for candidate in $(xdotool search --onlyvisible --pid "$(xdotool getwindowpid "${main}")"); do
+            [ -z "$(xdotool getwindowname "${candidate}")" ] && chooser="${candidate}"
+        done
+        [ -n "${chooser}" ] && break
+        sleep 0.5
+    done
+    [ -n "${chooser}" ] || return 1
+    sleep 0.5
+    import -window "${chooser}" "${folder}/zip_chooser.png"
+    xdotool windowfocus --sync "${chooser}"
+    xdotool key Return
+    close_info_box
+    wait_picture
+    xdotool getwindowname "${main}" >"${folder}/title"
 }
 
 # Sound > GYM Logging is the seventh item; Start first in it, Stop second.
@@ -216,7 +341,7 @@ scenario_rate() {
 }
 
 scenario_segacd() {
-    accelerator alt+b
+    accelerator b
     wait_picture
     xdotool getwindowname "${main}" >"${folder}/title_boot"
     shot booted
@@ -228,13 +353,13 @@ scenario_segacd() {
     wait_picture
     xdotool getwindowname "${main}" >"${folder}/title_disc"
     shot disc
-    accelerator alt+b
+    accelerator b
     wait_title "Vimo v0.09 - SegaCD"
     xdotool getwindowname "${main}" >"${folder}/title_again"
 }
 
 scenario_drive() {
-    accelerator alt+b
+    accelerator b
     wait_picture
     xdotool getwindowname "${main}" >"${folder}/title_boot"
     shot booted
@@ -250,6 +375,9 @@ if [ "${3:-}" = "--inside" ]; then
         use_fake_aspi "${folder}" "${VIMO_EXE}"
         VIMO_EXE="${folder}/$(basename "${VIMO_EXE}")"
     fi
+    # The texts windows are given (the frequency dialog's value among them)
+    # reach the log too.
+    [ "${scenario}" = keys ] && export WINEDEBUG="${WINEDEBUG},+win"
     start_vimo "${folder}" "${sound}"
     main="${window}"
     "scenario_${scenario}" || echo "the scenario's steps failed" >"${folder}/steps_failed"
@@ -269,8 +397,18 @@ cp "${VIMO_GUI_IMAGES:?}/gui_colours.bin" "${folder}/roms/colours.bin"
 bios="$(windows_path "${VIMO_GUI_IMAGES}/gui_bios.bin")"
 printf '%s\r\n' "SegaCD [U] bios = ${bios}" "SegaCD [J] bios = ${bios}" "SegaCD [E] bios = ${bios}" \
     >"${folder}/vimo.ini"
+# Without sound the frequency dialog shows this configured rate.
+[ "${scenario}" = keys ] && printf 'Sound rate  = 22050\r\n' >>"${folder}/vimo.ini"
 # A plain disc image: 64 sectors of 2048 bytes, the first naming the system.
 { printf 'SEGADISCSYSTEM  '; head -c $((64 * 2048 - 16)) /dev/zero; } >"${folder}/roms/disc.iso"
+if [ "${scenario}" = zip ]; then
+    mkdir -p "${folder}/zipped"
+    cp "${VIMO_GUI_IMAGES}/gui_colours.bin" "${folder}/zipped/colours.bin"
+    cp "${VIMO_GUI_IMAGES}/gui_colours.bin" "${folder}/zipped/spare.bin"
+    perl -MIO::Compress::Zip=zip,\$ZipError -e \
+        'zip [@ARGV[1 .. $#ARGV]] => $ARGV[0], FilterName => sub { s{.*/}{} } or die $ZipError' \
+        "${folder}/roms/two.zip" "${folder}/zipped/colours.bin" "${folder}/zipped/spare.bin" || fail "no zip made"
+fi
 if [ "${scenario}" = rate ]; then
     printf 'pcm.!default {\n    type file\n    slave.pcm "null"\n    file "%s"\n    format "wav"\n}\n' \
         "${folder}/captured.wav" >"${folder}/home/.asoundrc"
@@ -308,6 +446,14 @@ case "${scenario}" in
         stepped="$(half_colour stepped top)"
         [ "${stepped}" != "${first}" ] || fail "the frame step showed no new frame (${first})"
         case "${first}/${stepped}" in red/green|green/red) ;; *) fail "paused ${first}, stepped ${stepped}" ;; esac
+        cpu="$(cat "${folder}/paused_cpu")"
+        [ -n "${cpu}" ] || fail "no CPU time measured while paused"
+        echo "paused CPU: ${cpu} % of a core"
+        awk -v cpu="${cpu}" 'BEGIN { exit !(cpu <= 15) }' || fail "paused, the program and the Wine server use ${cpu} % of a core"
+        [ ! -f "${folder}/frames_stopped" ] || fail "no frames ran after the Alt+P resume $(cat "${folder}/frames_stopped")"
+        [ -f "${folder}/menu_by_alt" ] || fail "Alt pressed alone did not open the menu"
+        grep -qF 'set_window_text L"22050"' "${log}" && ! grep -qF 'set_window_text L"44100"' "${log}" ||
+            fail "the frequency dialog without sound did not show the configured 22050"
         ;;
     quick)
         slot="${folder}/roms/colours.gs1"
@@ -317,6 +463,27 @@ case "${scenario}" in
         expect_colour saved bottom blue
         expect_colour pressed bottom white
         expect_colour loaded bottom blue
+        [ "$(stat -c %s "${folder}/roms/mystate.gst" 2>/dev/null)" = 140408 ] ||
+            fail "the state saved as mystate is not mystate.gst: $(ls "${folder}/roms")"
+        expect_colour pressed_again bottom white
+        expect_colour chosen bottom blue
+        ! grep -qF "Couldn't open state file" "${log}" || fail "a state file did not open"
+        ;;
+    zip)
+        [ "$(cat "${folder}/title")" = "Vimo v0.09 - colours.bin" ] || fail "title '$(cat "${folder}/title")'"
+        # Nothing reaches the list view from above: going down the middle of
+        # the dialog, the first thing met is the list, and the row over it is
+        # the dialog's background all across.
+        shot="${folder}/zip_chooser.png"
+        width="$("${CONVERT}" "${shot}" -format '%w' info:)"
+        height="$("${CONVERT}" "${shot}" -format '%h' info:)"
+        top="$("${CONVERT}" "${shot}" -crop "1x${height}+$((width / 2))+0" -depth 8 txt:- |
+            awk 'match($0, /#[0-9A-F]+/) { split($1, at, "[,:]"); colour = substr($0, RSTART, 7)
+                 if (at[2] == 4) background = colour
+                 else if (at[2] > 4 && colour != background) { print at[2]; exit } }')"
+        [ -n "${top}" ] || fail "no list view in the zip chooser"
+        [ "$("${CONVERT}" "${shot}" -crop "$((width - 8))x1+4+$((top - 1))" -format '%k' info:)" = 1 ] ||
+            fail "something in the zip chooser overlaps the top of its list"
         ;;
     files)
         [ "$(stat -c %s "${folder}/roms/ram_dump" 2>/dev/null)" = 65536 ] || fail "no 64 KB ram_dump in the ROM's folder"
