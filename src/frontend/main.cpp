@@ -78,12 +78,12 @@ bool pumpMessages(HACCEL accelerators, int& exitCode) {
     return true;
 }
 
-// With no frame to run the loop sleeps until the next message comes; the
-// frame-step key still arrives as one.
+// Paused, the loop sleeps until the next message comes; the frame-step key
+// still arrives as one. (The loop only starts once a machine was built.)
 int runMessageLoop(HACCEL accelerators) {
     int exitCode = 0;
     while (pumpMessages(accelerators, exitCode)) {
-        if (emulationRunning == 0 || frontMachine == nullptr) {
+        if (emulationRunning == 0) {
             WaitMessage();
             continue;
         }
